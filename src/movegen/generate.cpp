@@ -1,0 +1,204 @@
+// Legal move generation. Legality comes from the check information (pins,
+// evasion squares, double check) and from the opponent's attack map (squares
+// the king may not enter); only en passant captures are tried out. Each move
+// is marked with the flags that move ordering reads.
+#include "evaluation/evaluation.h"
+#include "movegen/movegen.h"
+
+namespace velta {
+
+namespace {
+
+// What the generator needs of the current record, gathered once per call.
+struct Generator {
+  MoveList* list;
+  int mode;
+  int king, enemy_king;
+  Bitboard targets, evasion, pinned, discoverers;
+  Bitboard our_attacks, their_attacks, advancing;  // advancing: passed pawns or far half
+  const Bitboard* check_squares;                  // squares that attack the enemy king, by type
+};
+
+inline void append(Generator& g, Move m) { g.list->moves[g.list->count++] = m; }
+
+// Steps 4-6 of the order: the tactical mode keeps only moves with an ordering key.
+inline void append_filtered(Generator& g, Move m) {
+  if (g.mode != GEN_TACTICAL || (m & ORDER_KEY_MASK)) append(g, m);
+}
+
+inline int captured_type(const SideState& enemy, int to) {
+  for (int t = PAWN; t <= KING; ++t)
+    if (enemy.pieces[t] & bit(to)) return t;
+  return NO_PIECE;
+}
+
+inline Move discovered_flag(const Generator& g, int from, int to) {
+  return (g.discoverers & bit(from)) && !on_one_line(g.enemy_king, from, to) ? MOVE_DISCOVERED : 0;
+}
+
+inline Move common_flags(const Generator& g, int type, int from, int to) {
+  Move flags = discovered_flag(g, from, to);
+  if (g.check_squares[type] & bit(to)) flags |= MOVE_CHECK;
+  if ((g.their_attacks & bit(from)) && !(g.our_attacks & bit(from)) && !(g.their_attacks & bit(to)))
+    flags |= MOVE_ESCAPE;
+  return flags;
+}
+
+// A pinned piece may only move along the line through its king.
+inline Bitboard unpinned(const Generator& g, int from, Bitboard destinations) {
+  if (!(g.pinned & bit(from))) return destinations;
+  Bitboard allowed = 0;
+  for (Bitboard b = destinations; b;) {
+    int to = pop_lsb(b);
+    if (on_one_line(g.king, from, to)) allowed |= bit(to);
+  }
+  return allowed;
+}
+
+void add_promotions(Generator& g, const Position& p, int from, Bitboard destinations) {
+  Bitboard enemy_king = bit(g.enemy_king);
+  for (Bitboard b = unpinned(g, from, destinations); b;) {
+    int to = pop_lsb(b);
+    Move m = encode_move(from, to, PAWN, captured_type(*p.them, to)) | discovered_flag(g, from, to);
+    Bitboard occupied = p.occupied & ~bit(from);
+    Bitboard straight = rook_attack(to, occupied), diagonal = bishop_attack(to, occupied);
+    append(g, m | Move(QUEEN) << 24 | ((straight | diagonal) & enemy_king ? MOVE_CHECK : 0));
+    append(g, m | Move(ROOK) << 24 | (straight & enemy_king ? MOVE_CHECK : 0));
+    append(g, m | Move(BISHOP) << 24 | (diagonal & enemy_king ? MOVE_CHECK : 0));
+    append(g, m | Move(KNIGHT) << 24 | (knight_attacks[to] & enemy_king ? MOVE_CHECK : 0));
+  }
+}
+
+// En passant captures are made and tested, since they can uncover an attack
+// on the own king along the rank of both pawns.
+void add_en_passant(Generator& g, const Position& p) {
+  int e = lsb(p.ep_square);
+  int white = p.us->colour->is_white;
+  Bitboard candidates = (white ? black_pawn_attacks[e] : white_pawn_attacks[e]) & p.us->pieces[PAWN];
+  while (candidates) {
+    Move m = encode_move(pop_lsb(candidates), e, PAWN, PAWN);
+    make_move(m);
+    const Position& n = *current_position;
+    bool legal = !square_attacked(n.them->king_square, *n.them->colour, *n.us);
+    bool check = square_attacked(n.us->king_square, *n.us->colour, *n.them);
+    take_back();
+    if (check) m |= MOVE_CHECK | MOVE_DISCOVERED;
+    if (legal) append(g, m);
+  }
+}
+
+void add_pawn_moves(Generator& g, const Position& p, Bitboard pawns) {
+  int white = p.us->colour->is_white;
+  Bitboard empty = ~p.occupied;
+  Bitboard enemies = p.them->pieces[0];
+  while (pawns) {
+    int from = pop_lsb(pawns);
+    Bitboard destinations;
+    if (white) {
+      destinations = bit(from + 8) & empty;
+      if (destinations && rank_of(from + 8) == 2) destinations |= bit(from + 16) & empty;
+      destinations |= white_pawn_attacks[from] & p.occupied;
+    } else {
+      destinations = bit(from - 8) & empty;
+      if (destinations && rank_of(from - 8) == 5) destinations |= bit(from - 16) & empty;
+      destinations |= black_pawn_attacks[from] & p.occupied;
+    }
+    destinations = unpinned(g, from, destinations & g.targets & g.evasion);
+    Move advance = g.advancing & bit(from) ? MOVE_ADVANCE : 0;
+    while (destinations) {
+      int to = pop_lsb(destinations);
+      int captured = enemies & bit(to) ? captured_type(*p.them, to) : NO_PIECE;
+      append_filtered(g, encode_move(from, to, PAWN, captured) | common_flags(g, PAWN, from, to) | advance);
+    }
+  }
+}
+
+inline Bitboard piece_attacks(int type, int s, Bitboard occupied) {
+  switch (type) {
+    case KNIGHT: return knight_attacks[s];
+    case BISHOP: return bishop_attack(s, occupied);
+    case ROOK: return rook_attack(s, occupied);
+    default: return rook_attack(s, occupied) | bishop_attack(s, occupied);
+  }
+}
+
+void add_piece_moves(Generator& g, const Position& p) {
+  Bitboard enemies = p.them->pieces[0];
+  for (int type = KNIGHT; type <= QUEEN; ++type)
+    for (Bitboard pieces = p.us->pieces[type]; pieces;) {
+      int from = pop_lsb(pieces);
+      Bitboard destinations = piece_attacks(type, from, p.occupied) & g.targets & g.evasion;
+      for (Bitboard b = unpinned(g, from, destinations); b;) {
+        int to = pop_lsb(b);
+        int captured = enemies & bit(to) ? captured_type(*p.them, to) : NO_PIECE;
+        append_filtered(g, encode_move(from, to, type, captured) | common_flags(g, type, from, to));
+      }
+    }
+}
+
+void add_king_moves(Generator& g, const Position& p) {
+  const AttackInfo& ours = *p.us->attack_info;
+  Bitboard danger = g.their_attacks;
+  Bitboard without_king = p.occupied & ~bit(g.king);
+  // The king may not step back along the line of a checking slider.
+  for (Bitboard b = ours.checkers; b;) {
+    int s = pop_lsb(b);
+    if (bit(s) & (p.them->pieces[ROOK] | p.them->pieces[QUEEN])) danger |= rook_attack(s, without_king);
+    if (bit(s) & (p.them->pieces[BISHOP] | p.them->pieces[QUEEN])) danger |= bishop_attack(s, without_king);
+  }
+  Bitboard enemies = p.them->pieces[0];
+  for (Bitboard b = king_attacks[g.king] & g.targets & ~danger; b;) {
+    int to = pop_lsb(b);
+    int captured = enemies & bit(to) ? captured_type(*p.them, to) : NO_PIECE;
+    append_filtered(g, encode_move(g.king, to, KING, captured) | common_flags(g, KING, g.king, to));
+  }
+}
+
+void add_castling(Generator& g, const Position& p) {
+  int k = g.king;
+  Bitboard blocked = p.occupied | g.their_attacks;
+  Bitboard without_king = p.occupied & ~bit(k);
+  Bitboard enemy_king = bit(g.enemy_king);
+  if ((p.castling & bit(k + 3)) && !(blocked & (bit(k + 1) | bit(k + 2))))
+    append(g, encode_move(k, k + 2, KING) | (rook_attack(k + 1, without_king) & enemy_king ? MOVE_CHECK : 0));
+  if ((p.castling & bit(k - 4)) && !(blocked & (bit(k - 1) | bit(k - 2))) && !(p.occupied & bit(k - 3)))
+    append(g, encode_move(k, k - 2, KING) | (rook_attack(k - 1, without_king) & enemy_king ? MOVE_CHECK : 0));
+}
+
+}  // namespace
+
+void generate_moves(int mode) {
+  Position& p = *current_position;
+  const AttackInfo& ours = *p.us->attack_info;
+  const AttackInfo& theirs = *p.them->attack_info;
+  Generator g{&p.moves, mode, p.us->king_square, p.them->king_square,
+              mode == GEN_CAPTURES ? p.them->pieces[0] : ~p.us->pieces[0], ours.evasion_mask, ours.pinned,
+              ours.discoverers, ours.attacks[0], theirs.attacks[0],
+              p.us->passed_pawns | p.us->colour->far_half, theirs.check_squares};
+  p.moves.count = 0;
+  bool double_check = ours.checkers & (ours.checkers - 1);
+  if (!double_check) {
+    Bitboard seventh = p.us->colour->is_white ? 0x00ff000000000000ULL : 0xff00ULL;
+    Bitboard pawns = p.us->pieces[PAWN];
+    for (Bitboard b = pawns & seventh; b;) {
+      int from = pop_lsb(b);
+      Bitboard forward = front_span[p.us->colour->is_white][from] & ~p.occupied;
+      Bitboard captures = (p.us->colour->is_white ? white_pawn_attacks[from] : black_pawn_attacks[from]) &
+                          p.them->pieces[0];
+      add_promotions(g, p, from, (forward | captures) & g.evasion);
+    }
+    if (p.ep_square) add_en_passant(g, p);
+    add_pawn_moves(g, p, pawns & ~seventh);
+    add_piece_moves(g, p);
+  }
+  add_king_moves(g, p);
+  if (mode == GEN_ALL && !ours.checkers && (p.castling & bit(g.king))) add_castling(g, p);
+}
+
+void prepare_and_generate() {
+  compute_check_info();
+  compute_attacks();
+  generate_moves(GEN_ALL);
+}
+
+}  // namespace velta

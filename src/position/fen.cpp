@@ -1,0 +1,172 @@
+// FEN reading. A FEN is read into a scratch record and checked completely
+// before it replaces record 0, so a rejected text never leaves a half-built
+// position behind: the engine keeps the position it had.
+#include <cstdio>
+#include <cstring>
+
+#include "movegen/movegen.h"
+#include "position/position.h"
+
+namespace velta {
+
+namespace {
+
+constexpr int FEN_TEXT_SIZE = 8192;
+
+// The six sections of the last FEN read, each a zero-terminated word.
+struct FenSections {
+  char placement[FEN_TEXT_SIZE];
+  char side[FEN_TEXT_SIZE];
+  char castling[FEN_TEXT_SIZE];
+  char en_passant[FEN_TEXT_SIZE];
+  char halfmove[FEN_TEXT_SIZE];
+  char fullmove[FEN_TEXT_SIZE];
+};
+FenSections fen;
+Position scratch;
+
+// Cuts the text into words; returns the number of sections filled (stops at six).
+int split_sections(const char* text) {
+  static char work[FEN_TEXT_SIZE];
+  snprintf(work, sizeof work, "%s", text);
+  char* sections[6] = {fen.placement, fen.side, fen.castling, fen.en_passant, fen.halfmove, fen.fullmove};
+  int section = 0;
+  for (char* word = strtok(work, " "); word && section < 6; word = strtok(nullptr, " "))
+    strcpy(sections[section++], word);
+  if (section == 4) {
+    strcpy(fen.halfmove, "0");
+    strcpy(fen.fullmove, "1");
+    section = 6;
+  }
+  return section;
+}
+
+// Places the pieces of the placement section. Every rank must hold exactly
+// eight squares, so the square index can never leave the board.
+const char* read_placement(Position& p) {
+  static const char letters[] = "pnbrqk";
+  int index = 56, file = 0, rank_count = 1;
+  for (const char* c = fen.placement; *c; ++c) {
+    if (*c == '/') {
+      if (file != 8 || rank_count == 8) return "position == 8";
+      index -= 16, file = 0, ++rank_count;
+    } else if (*c >= '1' && *c <= '8') {
+      file += *c - '0', index += *c - '0';
+      if (file > 8) return "position == 8";
+    } else if (const char* l = strchr(letters, *c | 0x20)) {
+      if (file == 8) return "position == 8";
+      int colour = (*c >= 'A' && *c <= 'Z') ? WHITE : BLACK;
+      int type = int(l - letters) + 1;
+      p.sides[colour].pieces[type] |= bit(index);
+      if (type == KING) p.sides[colour].king_square = index;
+      ++index, ++file;
+    } else {
+      return "0";
+    }
+  }
+  return index == 8 ? nullptr : "position == 8";
+}
+
+// Castling letters count only while their king and rook stand on their squares.
+Bitboard read_castling(const Position& p) {
+  const Bitboard* w = p.sides[WHITE].pieces;
+  const Bitboard* b = p.sides[BLACK].pieces;
+  Bitboard set = 0;
+  for (const char* c = fen.castling; *c; ++c) {
+    if (*c == 'K' && (w[KING] & bit(4)) && (w[ROOK] & bit(7))) set |= bit(4) | bit(7);
+    if (*c == 'Q' && (w[KING] & bit(4)) && (w[ROOK] & bit(0))) set |= bit(4) | bit(0);
+    if (*c == 'k' && (b[KING] & bit(60)) && (b[ROOK] & bit(63))) set |= bit(60) | bit(63);
+    if (*c == 'q' && (b[KING] & bit(60)) && (b[ROOK] & bit(56))) set |= bit(60) | bit(56);
+  }
+  return set;
+}
+
+// An en passant square counts only behind an enemy pawn that has just made a
+// double step: empty itself, with the pawn in front and the start square empty.
+const char* read_en_passant(Position& p) {
+  if (strlen(fen.en_passant) != 2) return nullptr;
+  const char* f = strchr("abcdefgh", fen.en_passant[0]);
+  const char* r = strchr("12345678", fen.en_passant[1]);
+  int file = f && *f ? int(f - "abcdefgh") : -1;
+  int rank = r && *r ? int(r - "12345678") : -1;
+  if (file == -1) return "file != -1";
+  if (rank != 2 && rank != 5) return "rank == 2 || rank == 5";
+  int s = file + 8 * rank;
+  int mover = p.us->colour->is_white;
+  int forward = mover == WHITE ? -8 : 8;  // from s toward the pawn that passed it
+  Bitboard occupied = p.sides[0].pieces[0] | p.sides[1].pieces[0];
+  bool right_rank = rank == (mover == WHITE ? 5 : 2);
+  if (right_rank && (p.them->pieces[PAWN] & bit(s + forward)) && !(occupied & (bit(s) | bit(s - forward))))
+    p.ep_square = bit(s);
+  return nullptr;
+}
+
+void derive_board(Position& p) {
+  for (int c = 0; c < 2; ++c) {
+    Bitboard* pieces = p.sides[c].pieces;
+    pieces[0] = pieces[1] | pieces[2] | pieces[3] | pieces[4] | pieces[5] | pieces[6];
+  }
+  p.occupied = p.sides[0].pieces[0] | p.sides[1].pieces[0];
+  p.king_and_pawns_only = has_king_and_pawns_only(p);
+}
+
+// Material a game can reach: at most 16 pieces a side, and no more promoted
+// pieces than missing pawns. This also keeps every move list within its
+// capacity and every piece count within the evaluation tables.
+bool reachable_material(const SideState& s) {
+  int promoted = 0;
+  const int originals[7] = {0, 8, 2, 2, 2, 1, 1};
+  for (int t = KNIGHT; t <= QUEEN; ++t) {
+    int extra = popcount(s.pieces[t]) - originals[t];
+    if (extra > 0) promoted += extra;
+  }
+  return popcount(s.pieces[0]) <= 16 && popcount(s.pieces[PAWN]) + promoted <= 8;
+}
+
+// Positions the rest of the engine cannot handle are refused.
+const char* check_board(const Position& p) {
+  if (popcount(p.sides[WHITE].pieces[KING]) != 1 || popcount(p.sides[BLACK].pieces[KING]) != 1)
+    return "exactly one king per side";
+  if (popcount(p.occupied) > 32) return "at most 32 pieces";
+  if ((p.sides[WHITE].pieces[PAWN] | p.sides[BLACK].pieces[PAWN]) & 0xff000000000000ffULL)
+    return "no pawn on the first or last rank";
+  if (!reachable_material(p.sides[WHITE]) || !reachable_material(p.sides[BLACK]))
+    return "material reachable in a game";
+  if (king_attacked(p, *p.them)) return "side not to move is not in check";
+  return nullptr;
+}
+
+const char* read_sections(Position& p) {
+  memset(&p, 0, sizeof p);
+  if (const char* failed = read_placement(p)) return failed;
+  derive_board(p);
+  link_record(p, fen.side[0] == 'w');
+  p.castling = read_castling(p);
+  if (const char* failed = read_en_passant(p)) return failed;
+  int draw = 0;
+  if (sscanf(fen.halfmove, "%i", &draw) != 1) return "sscanf(fen.halfmove, \"%i\", &draw) == 1";
+  if (draw < 0 || draw > 9999) return "0 <= halfmove clock <= 9999";
+  p.halfmove_clock = draw;
+  if (const char* failed = check_board(p)) return failed;
+  p.key = key_from_scratch(p);
+  return nullptr;
+}
+
+}  // namespace
+
+bool read_fen(const char* text) {
+  const char* failed = split_sections(text) == 6 ? read_sections(scratch) : "section == 6";
+  if (failed) {
+    report_failed_check(failed);
+    return false;
+  }
+  memset(position_stack, 0, sizeof position_stack);
+  ply_count = 0;
+  current_position = position_stack;
+  position_stack[0] = scratch;
+  link_record(position_stack[0], scratch.us->colour->is_white);
+  compute_pawn_masks();
+  return true;
+}
+
+}  // namespace velta

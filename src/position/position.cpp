@@ -1,0 +1,112 @@
+// Global position state, per-colour constants, pawn geometry and keys.
+#include <array>
+#include <cstdio>
+
+#include "position/position.h"
+
+namespace velta {
+
+Position position_stack[STACK_SIZE];
+int ply_count;
+Position* current_position = position_stack;
+
+const uint64_t ZobristKeys[781] = {
+#include "position/zobrist_keys.inc"
+};
+
+const ColourInfo colour_info[2] = {
+    {0xffffULL, 0xffffffffULL, 0x3c3c0000ULL, 0, {0, 0, 128, 256, 384, 512, 640}},
+    {0xffff000000000000ULL, 0xffffffff00000000ULL, 0x3c3c00000000ULL, 1,
+     {0, 64, 192, 320, 448, 576, 704}},
+};
+
+namespace {
+
+constexpr Bitboard FILE_A = 0x0101010101010101ULL;
+
+// Squares of the given files strictly ahead of square s for colour c.
+constexpr Bitboard ahead(int c, int s, Bitboard files) {
+  Bitboard ranks = 0;
+  for (int r = 0; r < 8; ++r)
+    if (c == WHITE ? r > rank_of(s) : r < rank_of(s)) ranks |= Bitboard(0xff) << (8 * r);
+  return ranks & files;
+}
+
+constexpr Bitboard neighbour_files(int f) {
+  return (f > 0 ? FILE_A << (f - 1) : 0) | (f < 7 ? FILE_A << (f + 1) : 0);
+}
+
+constexpr PawnSpan make_span(bool with_neighbours) {
+  PawnSpan t{};
+  for (int c = 0; c < 2; ++c)
+    for (int s = 0; s < 64; ++s) {
+      Bitboard files = FILE_A << file_of(s);
+      if (with_neighbours) files |= neighbour_files(file_of(s));
+      t[c][s] = ahead(c, s, files);
+    }
+  return t;
+}
+
+constexpr std::array<Bitboard, 8> make_adjacent() {
+  std::array<Bitboard, 8> t{};
+  for (int f = 0; f < 8; ++f) t[f] = neighbour_files(f);
+  return t;
+}
+
+}  // namespace
+
+constexpr PawnSpan front_span = make_span(false);
+constexpr PawnSpan passed_span = make_span(true);
+constexpr std::array<Bitboard, 8> adjacent_files = make_adjacent();
+
+namespace {
+
+// Of two pawns on one file only the rear one is doubled.
+void pawn_masks_of(SideState& side, Bitboard enemy_pawns) {
+  int c = side.colour->is_white;
+  Bitboard own = side.pieces[PAWN];
+  side.passed_pawns = side.doubled_pawns = side.isolated_pawns = 0;
+  for (Bitboard b = own; b;) {
+    int s = pop_lsb(b);
+    if (!(passed_span[c][s] & enemy_pawns)) side.passed_pawns |= bit(s);
+    if (front_span[c][s] & own) side.doubled_pawns |= bit(s);
+    if (!(adjacent_files[file_of(s)] & own)) side.isolated_pawns |= bit(s);
+  }
+}
+
+}  // namespace
+
+void link_record(Position& p, int white_to_move) {
+  for (int c = 0; c < 2; ++c) {
+    p.sides[c].colour = &colour_info[c];
+    p.sides[c].attack_info = &p.attack_info[c];
+  }
+  p.us = &p.sides[white_to_move];
+  p.them = &p.sides[!white_to_move];
+}
+
+int has_king_and_pawns_only(const Position& p) {
+  return popcount(p.sides[0].pieces[0] & ~p.sides[0].pieces[PAWN]) == 1 ||
+         popcount(p.sides[1].pieces[0] & ~p.sides[1].pieces[PAWN]) == 1;
+}
+
+void report_failed_check(const char* check) { fprintf(stderr, "engine: check failed: %s\n", check); }
+
+void compute_pawn_masks() {
+  Position& p = *current_position;
+  pawn_masks_of(p.sides[BLACK], p.sides[WHITE].pieces[PAWN]);
+  pawn_masks_of(p.sides[WHITE], p.sides[BLACK].pieces[PAWN]);
+}
+
+uint64_t key_from_scratch(const Position& p) {
+  uint64_t key = 0;
+  for (int c = 0; c < 2; ++c)
+    for (int t = PAWN; t <= KING; ++t)
+      for (Bitboard b = p.sides[c].pieces[t]; b;) key ^= ZobristKeys[colour_info[c].key_base[t] + pop_lsb(b)];
+  key ^= castling_key(p.castling);
+  if (p.ep_square) key ^= ZobristKeys[772 + file_of(lsb(p.ep_square))];
+  if (p.us->colour->is_white) key ^= ZobristKeys[780];
+  return key;
+}
+
+}  // namespace velta

@@ -1,0 +1,154 @@
+// Quiescence search: tactical moves below the horizon until the position is
+// quiet enough to trust the static evaluation. Captures that cannot raise the
+// score (delta pruning) or that lose material on the target square (the
+// exchange test) are skipped at zero-window nodes.
+#include <algorithm>
+#include <utility>
+
+#include "evaluation/evaluation.h"
+#include "movegen/movegen.h"
+#include "search/search.h"
+
+namespace velta {
+
+namespace {
+
+constexpr int SEE_VALUE[7] = {0, 100, 300, 300, 500, 900, 0};
+constexpr int DELTA_MARGIN = 200;
+constexpr int QUIESCE_PLY_LIMIT = 63;
+
+// Candidate attackers of one side by piece type, pawn to king.
+struct Attackers {
+  Bitboard by_type[7];
+};
+
+Attackers candidates(const SideState& side, int t, Bitboard pawns) {
+  Attackers a{};
+  a.by_type[PAWN] = pawns;
+  a.by_type[KNIGHT] = knight_attacks[t] & side.pieces[KNIGHT];
+  a.by_type[BISHOP] = bishop_rays[t] & side.pieces[BISHOP];
+  a.by_type[ROOK] = rook_rays[t] & side.pieces[ROOK];
+  a.by_type[QUEEN] = queen_rays[t] & side.pieces[QUEEN];
+  a.by_type[KING] = king_attacks[t] & side.pieces[KING];
+  return a;
+}
+
+// The least valuable piece that can capture on t through the working occupancy.
+int least_attacker(const Attackers& a, int t, Bitboard occupied, int& square) {
+  Bitboard diagonal = bishop_attack(t, occupied), straight = rook_attack(t, occupied);
+  const Bitboard reach[6] = {0, ~Bitboard(0), ~Bitboard(0), diagonal, straight, diagonal | straight};
+  for (int type = PAWN; type <= QUEEN; ++type)
+    if (Bitboard b = a.by_type[type] & reach[type]) return square = lsb(b), type;
+  return NO_PIECE;
+}
+
+bool pinned_candidate(const Attackers& a, const SideState& side) {
+  Bitboard all = a.by_type[PAWN] | a.by_type[KNIGHT] | a.by_type[BISHOP] | a.by_type[ROOK] | a.by_type[QUEEN];
+  return all & side.attack_info->pinned;
+}
+
+}  // namespace
+
+// Static exchange on the target square. Gives up (the move is searched) on
+// promotion squares, next to a king, with an en passant square, or with a
+// pinned piece among the candidates.
+bool exchange_loses(Move m) {
+  const Position& p = *current_position;
+  int f = move_from(m), t = move_to(m);
+  const SideState& us = *p.us;
+  const SideState& them = *p.them;
+  bool white = us.colour->is_white;
+  Bitboard our_pawns = (white ? black_pawn_attacks[t] : white_pawn_attacks[t]) & us.pieces[PAWN];
+  Bitboard their_pawns = (white ? white_pawn_attacks[t] : black_pawn_attacks[t]) & them.pieces[PAWN];
+  if ((our_pawns | their_pawns) && (rank_of(t) == 0 || rank_of(t) == 7)) return false;
+  Attackers side[2] = {candidates(us, t, our_pawns), candidates(them, t, their_pawns)};
+  if (side[0].by_type[KING] | side[1].by_type[KING] || p.ep_square) return false;
+  if (pinned_candidate(side[0], us) || pinned_candidate(side[1], them)) return false;
+  int gain = SEE_VALUE[move_captured(m)];
+  int on_target = move_piece(m);
+  Bitboard occupied = p.occupied & ~bit(f);
+  side[0].by_type[on_target] &= ~bit(f);
+  for (int capturer = 1;; capturer ^= 1) {
+    int square, type = least_attacker(side[capturer], t, occupied, square);
+    if (!type) return gain < 0;
+    int next = capturer ? gain - SEE_VALUE[on_target] : gain + SEE_VALUE[on_target];
+    if (gain < 0 && next < 0) return true;
+    if (gain > 0 && next > 0) return false;
+    side[capturer].by_type[type] &= ~bit(square);
+    occupied &= ~bit(square);
+    on_target = type;
+    gain = next;
+  }
+}
+
+namespace {
+
+// Brings the largest move word of entries i.. to entry i; ranks are mirrored
+// for Black so that the most advanced origin wins among equals.
+Move select_capture(MoveList& list, int i, Move flip) {
+  int best = i;
+  for (int j = i + 1; j < list.count; ++j)
+    if ((list.moves[j] ^ flip) > (list.moves[best] ^ flip)) best = j;
+  std::swap(list.moves[i], list.moves[best]);
+  return list.moves[i];
+}
+
+// Captures worth skipping at a zero-window node: hopeless ones, and losing exchanges.
+bool skip_capture(Move m, int alpha, int eval) {
+  int n = popcount(current_position->occupied);
+  int cap = PieceValue[move_captured(m) - 1][n];
+  int mover = move_piece(m) == KING ? 0 : PieceValue[move_piece(m) - 1][n];
+  if (alpha > eval + DELTA_MARGIN + cap) return true;
+  return cap < mover && exchange_loses(m);
+}
+
+}  // namespace
+
+int quiesce(int ply, int horizon, int alpha, int beta, int in_check) {
+  ++state.nodes;
+  if (ply > QUIESCE_PLY_LIMIT) return alpha;
+  if (ply > state.seldepth) state.seldepth = ply;
+  if (poll_input() || is_draw()) return 0;
+  Position& p = *current_position;
+  bool zero_window = beta - alpha <= 1;
+  if (zero_window)
+    if (const TTEntry* e = tt_probe(p.key); e && tt_usable(*e, alpha, beta)) return e->score;
+  compute_check_info();
+  compute_attacks();
+  int eval = 0, best;
+  if (in_check) {
+    generate_moves(GEN_ALL);
+    if (p.moves.count == 0) return ply - MATE;
+    best = -INFINITE_SCORE;
+  } else {
+    eval = evaluate();
+    if (eval >= beta) return eval;
+    generate_moves(ply == horizon ? GEN_TACTICAL : GEN_CAPTURES);
+    if (p.moves.count == 0) return eval;
+    best = eval;
+  }
+  Move best_move = 0, flip = p.us->colour->is_white ? 0 : MIRROR_RANKS;
+  for (int i = 0; i < p.moves.count; ++i) {
+    Move m = select_capture(p.moves, i, flip);
+    bool gives_check = m & (MOVE_CHECK | MOVE_DISCOVERED);
+    if (!in_check && !gives_check && zero_window && move_captured(m) && !move_promotion(m) &&
+        skip_capture(m, alpha, eval))
+      continue;
+    make_move(m);
+    int v = -quiesce(ply + 1, horizon, -beta, -std::max(alpha, best), gives_check);
+    take_back();
+    if (state.stop) return 0;
+    if (v > best) {
+      if (v >= beta) {
+        tt_store(p.key, m, v, alpha, beta, 0);
+        return v;
+      }
+      best = v;
+      best_move = m;
+    }
+  }
+  tt_store(p.key, best_move, best, alpha, beta, 0);
+  return best;
+}
+
+}  // namespace velta

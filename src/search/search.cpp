@@ -1,0 +1,165 @@
+// The alpha-beta search: fail-soft principal-variation search over the stack
+// of position records, with the table, null move, razoring, reverse futility,
+// futility and history pruning, late-move reductions, internal iterative
+// deepening and an extension for forced moves.
+#include <algorithm>
+#include <utility>
+
+#include "evaluation/evaluation.h"
+#include "movegen/movegen.h"
+#include "search/search.h"
+
+namespace velta {
+
+namespace {
+
+constexpr int FUTILITY_MARGIN[3] = {0, 200, 500};
+constexpr int MAX_HORIZON = 63;
+constexpr Move FLAG_BITS = 0xf0000000;  // hash_move and the unused bits above it
+
+inline bool quiet(Move m) { return !(m & ORDER_KEY_MASK); }
+inline bool quiet_for_history(Move m) { return !(m & 0x0fff0000); }  // the hash flag aside
+inline int32_t& history_of(int side, Move m) { return history_table[side][move_piece_code(m)][move_to(m)]; }
+
+bool all_quiet(const MoveList& list) {
+  for (int i = 0; i < list.count; ++i)
+    if (!quiet(list.moves[i])) return false;
+  return true;
+}
+
+// A quiet move that refutes the node gains depth squared; the quiet moves
+// tried before it lose depth.
+void reward_cutoff(const MoveList& list, int i, int depth, int side) {
+  if (!quiet_for_history(list.moves[i])) return;
+  history_of(side, list.moves[i]) += depth * depth;
+  for (int j = 0; j < i; ++j)
+    if (quiet_for_history(list.moves[j])) history_of(side, list.moves[j]) -= depth;
+}
+
+void hash_move_first(MoveList& list, Move hash_move) {
+  if (!hash_move) return;
+  for (int i = 0; i < list.count; ++i)
+    if (list.moves[i] == hash_move) {
+      std::swap(list.moves[0], list.moves[i]);
+      list.moves[0] |= MOVE_HASH;
+      return;
+    }
+}
+
+}  // namespace
+
+int search(int ply, int horizon, int alpha, int beta, int in_check) {
+  // 1-4: horizon, node count, poll, draws.
+  if (ply >= horizon) return quiesce(ply, horizon, alpha, beta, in_check);
+  ++state.nodes;
+  if (ply > state.seldepth) state.seldepth = ply;
+  if (poll_input()) return 0;
+  if (is_draw()) return 0;
+  Position& p = *current_position;
+  const int depth = horizon - ply;
+  const bool pv_node = beta - alpha > 1;
+
+  // 5. Table probe: the move always, the score only at zero-window nodes.
+  Move hash_move = 0;
+  if (const TTEntry* e = tt_probe(p.key)) {
+    hash_move = e->move;
+    if (!pv_node && e->depth >= depth && tt_usable(*e, alpha, beta)) return e->score;
+  }
+
+  // 6. Legal moves; none means mate or stalemate.
+  compute_check_info();
+  compute_attacks();
+  generate_moves(GEN_ALL);
+  MoveList& list = p.moves;
+  if (list.count == 0) return in_check ? ply - MATE : 0;
+
+  // 7-8. Pruning before the move loop, at nodes where it is safe.
+  bool guarded = p.king_and_pawns_only || is_mate_score(alpha) || is_mate_score(beta);
+  bool after_null = ply_count > 0 && position_stack[ply_count - 1].move_played == 0;
+  bool prunable = ply_count > 0 && !after_null && list.count >= 2 && !pv_node && !in_check && !guarded;
+  bool may_reduce = false, may_prune = false, futile = false;
+  if (prunable) {
+    int eval = evaluate();
+    may_reduce = true;
+    if (eval > beta && depth > 2) {
+      // Null move: if passing still fails high, so will a real move.
+      make_null_move();
+      int v = -search(ply + 1, horizon - (depth / 4 + 3), -beta, -alpha, 0);
+      take_back();
+      if (v >= beta) return eval;
+    } else if (depth <= 2) {
+      if (eval + 100 * depth <= alpha && all_quiet(list)) return eval + 100 * depth;  // razoring
+      if (eval - 200 * depth >= beta) return eval - 200 * depth;                       // reverse futility
+      may_prune = true;
+      futile = alpha >= eval + FUTILITY_MARGIN[depth];
+    }
+  } else if (!hash_move && pv_node && depth > 2) {
+    // 9. Internal iterative deepening finds a first move for a PV node.
+    search(ply, horizon - 2, alpha, beta, in_check);
+    const TTEntry* e = tt_probe(p.key);
+    hash_move = e ? e->move : 0;
+    list.moves[0] &= ~FLAG_BITS;
+  }
+
+  // 10-11. Hash move first; a forced move is searched one ply deeper.
+  hash_move_first(list, hash_move);
+  if (list.count == 1 && horizon <= MAX_HORIZON - 1) ++horizon;
+
+  // 12. The move loop.
+  const int side = p.us->colour->is_white;
+  int best = -INFINITE_SCORE, quiet_count = 0;
+  Move best_move = 0;
+  uint64_t snapshot = state.nodes;
+  for (int i = 0; i < list.count; ++i) {
+    int a = std::max(alpha, best);
+    Move m;
+    if (ply > 0) {
+      m = pick_best(i);
+    } else {
+      m = pick_best_root(i);
+      state.current_root_move = m;
+      state.current_root_move_number = i + 1;
+    }
+    if (quiet(m)) ++quiet_count;
+    if (quiet(m) && i >= 1 && may_prune && (futile || (quiet_count >= 3 && history_of(side, m) < 0))) break;
+    int r = quiet_count >= 3 && may_reduce ? reduction_table[std::min(i, 63)][depth] : 0;
+    int child_in_check = (m & (MOVE_CHECK | MOVE_DISCOVERED)) != 0;
+
+    make_move(m);
+    int v;
+    if (i == 0) {
+      v = -search(ply + 1, horizon, -beta, -a, child_in_check);
+    } else {
+      v = -search(ply + 1, horizon - r, -a - 1, -a, child_in_check);
+      if (v > a && (r > 0 || pv_node)) v = -search(ply + 1, horizon, -beta, -a, child_in_check);
+    }
+    take_back();
+    if (state.stop) return 0;
+
+    if (v > best) {
+      best_move = m & ~FLAG_BITS;
+      if (ply == 0 && limits.mode != LIMIT_DEPTH) {
+        report_line(best_move, v, 1);
+        if (i > 0) state.instability = 1;
+        if (state.iteration_depth > 1 && v < state.previous_score - 100) state.instability = 2;
+      }
+      if (v >= beta) {
+        reward_cutoff(list, i, depth, side);
+        best = v;
+        break;
+      }
+      best = v;
+    }
+    if (ply == 0) {
+      move_node_counts[m & 0xfff] = state.nodes - snapshot;
+      snapshot = state.nodes;
+    }
+  }
+
+  // 13. Store, with the window the node was called with.
+  tt_store(p.key, best_move, best, alpha, beta, depth);
+  if (ply == 0) report_line(best_move, best, 0);
+  return best;
+}
+
+}  // namespace velta
