@@ -43,7 +43,7 @@ void clock_limits(const char* line) {
 
 }  // namespace
 
-void go_command(const char* line) {
+void read_go_limits(const char* line) {
   limits = SearchLimits{};
   int depth;
   long long movetime;
@@ -62,6 +62,10 @@ void go_command(const char* line) {
   } else {
     clock_limits(line);
   }
+}
+
+void go_command(const char* line) {
+  read_go_limits(line);
   search_root();
   reset_after_search();
 }

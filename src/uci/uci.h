@@ -26,6 +26,8 @@ bool execute(const char* line);
 // Reads and executes lines until "quit" or end of input.
 void command_loop();
 
+// Fills the search limits from a "go" line (depth, movetime, infinite or the clock).
+void read_go_limits(const char* line);
 void go_command(const char* line);
 void perft_command(const char* line);
 void debug_command();
