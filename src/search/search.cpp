@@ -3,6 +3,7 @@
 // futility and history pruning, late-move reductions, internal iterative
 // deepening and an extension for forced moves.
 #include <algorithm>
+#include <cstdint>
 #include <utility>
 
 #include "evaluation/evaluation.h"
@@ -29,11 +30,17 @@ bool all_quiet(const MoveList& list) {
 
 // A quiet move that refutes the node gains depth squared; the quiet moves
 // tried before it lose depth.
+// Counters saturate instead of overflowing in a search of billions of nodes.
+void add_history(int side, Move m, int amount) {
+  int32_t& h = history_of(side, m);
+  h = int32_t(std::clamp<int64_t>(int64_t(h) + amount, INT32_MIN, INT32_MAX));
+}
+
 void reward_cutoff(const MoveList& list, int i, int depth, int side) {
   if (!quiet_for_history(list.moves[i])) return;
-  history_of(side, list.moves[i]) += depth * depth;
+  add_history(side, list.moves[i], depth * depth);
   for (int j = 0; j < i; ++j)
-    if (quiet_for_history(list.moves[j])) history_of(side, list.moves[j]) -= depth;
+    if (quiet_for_history(list.moves[j])) add_history(side, list.moves[j], -depth);
 }
 
 void hash_move_first(MoveList& list, Move hash_move) {

@@ -49,7 +49,7 @@ void list_moves(const MoveList& list, bool mirrored) {
 void perft_command(const char* line) {
   int depth = 1;
   if (sscanf(line, "perft %i", &depth) != 1) depth = 1;
-  if (ply_count + depth + 2 > STACK_SIZE) return report_failed_check("perft depth fits in the position stack");
+  if (depth > STACK_SIZE - 2 - ply_count) return report_failed_check("perft depth fits in the position stack");
   int64_t start = clock_ms();
   perft_interrupted = false;
   uint64_t nodes = depth < 1 ? 1 : perft(0, depth - 1);  // a depth below 1 counts the position itself
