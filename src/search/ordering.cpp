@@ -2,6 +2,8 @@
 // (hash move, promotions, captures by victim, checks, escapes, advances);
 // ties fall to the history of quiet moves, then to square centrality, then to
 // the whole word, so no two different moves ever tie.
+#include <algorithm>
+#include <array>
 #include <utility>
 
 #include "search/search.h"
@@ -13,17 +15,13 @@ uint64_t move_node_counts[4096];
 
 namespace {
 
-// Distance from the nearest corner in files plus ranks: 0 in the corners, 6 in the centre.
-constexpr int8_t centre_distance[64] = {
-    0, 1, 2, 3, 3, 2, 1, 0,  //
-    1, 2, 3, 4, 4, 3, 2, 1,  //
-    2, 3, 4, 5, 5, 4, 3, 2,  //
-    3, 4, 5, 6, 6, 5, 4, 3,  //
-    3, 4, 5, 6, 6, 5, 4, 3,  //
-    2, 3, 4, 5, 5, 4, 3, 2,  //
-    1, 2, 3, 4, 4, 3, 2, 1,  //
-    0, 1, 2, 3, 3, 2, 1, 0,  //
-};
+// Files plus ranks away from the nearest corner: 0 in the corners, 6 in the centre.
+constexpr std::array<int8_t, 64> centre_distance = [] {
+  std::array<int8_t, 64> t{};
+  for (int s = 0; s < 64; ++s) t[s] = int8_t(std::min(file_of(s), 7 - file_of(s)) + std::min(rank_of(s), 7 - rank_of(s)));
+  return t;
+}();
+static_assert(centre_distance[0] == 0 && centre_distance[27] == 6 && centre_distance[36] == 6);
 
 inline int history_of(int side, Move m) { return history_table[side][move_piece_code(m)][move_to(m)]; }
 
