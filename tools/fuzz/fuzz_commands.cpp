@@ -1,0 +1,80 @@
+// libFuzzer target: arbitrary bytes as the engine's standard input, read line
+// by line and dispatched exactly as the command loop does.
+//
+// The harness changes the input in three ways only, each because the engine
+// is right to take the request literally and the fuzzer cannot afford it:
+//   - "setoption name Hash value N" allocates N megabytes, and 128 when N is
+//     not a power of two from 1 to 65536; whenever that would be more than
+//     16 MB the line is sent as "... value 16".
+//   - "perft N" with N above 4 counts for minutes; it is sent as "perft 4".
+//   - "bench" (four depth-12 searches and eight table clears) is skipped.
+// A final "isready" line is appended, so that every search and every perft
+// sees waiting input and stops at its first check instead of running a deep
+// "go depth 30" or "go infinite" to its end.
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "search/search.h"
+#include "uci/uci.h"
+
+namespace {
+
+constexpr char TAIL[] = "\nisready\n";
+constexpr int MAX_HASH_MB = 16;
+constexpr int MAX_PERFT_DEPTH = 4;
+constexpr uint64_t SMALL_TABLE_SLOTS = 65536;  // 1 MB of 16-byte slots
+
+char* line;
+
+// The tests of the command loop that come before "perft", so that only lines
+// the loop really hands to the perft command are capped.
+bool reaches_perft(const char* l) {
+  return strstr(l, "perft") && !strstr(l, "setoption") && !strstr(l, "position startpos") &&
+         !strstr(l, "position fen ") && !strstr(l, "go");
+}
+
+// Runs one normalised line; false after "quit".
+bool run(const char* l) {
+  int n;
+  if (strstr(l, "setoption") && sscanf(l, "setoption name Hash value %i", &n) == 1 &&
+      (n < 1 || n > MAX_HASH_MB || (n & (n - 1)) != 0))
+    return velta::execute("setoption name Hash value 16");
+  if (reaches_perft(l) && sscanf(l, "perft %i", &n) == 1 && n > MAX_PERFT_DEPTH)
+    return velta::execute("perft 4");
+  if (!strcmp(l, "bench")) return true;
+  return velta::execute(l);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  if (!freopen("/dev/null", "w", stdout)) return 1;
+  velta::start_engine();  // makes standard output unbuffered
+  static char out_buffer[1 << 16];
+  setvbuf(stdout, out_buffer, _IOFBF, sizeof out_buffer);
+  velta::tt_create(1);
+  // Exactly one line's size on the heap, so a write past it is caught.
+  line = new char[velta::LINE_SIZE];
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  // An exact-size copy: a read past the input's end is caught too.
+  size_t total = size + sizeof TAIL - 1;
+  std::unique_ptr<char[]> input(new char[total]);
+  if (size) memcpy(input.get(), data, size);
+  memcpy(input.get() + size, TAIL, sizeof TAIL - 1);
+
+  velta::use_memory_input(input.get(), total);
+  while (velta::read_line(line) && run(line)) {
+  }
+
+  // Leave the engine as a fresh start would: start position, empty tables,
+  // and the small table again if the input asked for another size.
+  velta::execute("ucinewgame");
+  if (velta::tt.slot_count != SMALL_TABLE_SLOTS) velta::tt_create(1);
+  velta::use_memory_input(nullptr, 0);  // drop the pointer to the freed copy
+  return 0;
+}
