@@ -1,0 +1,318 @@
+#!/usr/bin/env python3
+"""Timed games of Velta against itself and against Stockfish (Skill Level 0).
+
+This script is the GUI: it keeps both clocks (the time from sending "go" to
+reading "bestmove"), sends the game so far and a "go" with the clock values to
+the side to move, and checks every answer with a separate Stockfish process used
+as referee, which lists the legal moves ("go perft 1") and shows the position
+("d") from which the driver decides mate, stalemate, threefold repetition, the
+50-move rule and insufficient material. Illegal moves, time forfeits, crashes or
+hangs, and anything Velta writes on standard error are recorded; the exit status
+is 0 only when Velta committed no illegal move, forfeit or crash.
+
+Usage: games.py --engine build/velta [--games 60] [--tc 10+0.1]
+                [--opponents self,stockfish] [--seed 1] [--max-plies 300]
+"""
+import argparse
+import collections
+import os
+import random
+import re
+import sys
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "common"))
+from engine import Engine, stockfish_path  # noqa: E402
+
+# (name, FEN or None for the start position, moves played before the clocks start)
+OPENINGS = [
+    ("start position", None, ""),
+    ("open game", None, "e2e4 e7e5 g1f3 b8c6 f1b5 a7a6"),
+    ("open sicilian", None, "e2e4 c7c5 g1f3 d7d6 d2d4 c5d4 f3d4 g8f6 b1c3"),
+    ("french advance", None, "e2e4 e7e6 d2d4 d7d5 e4e5 c7c5"),
+    ("queen's gambit", None, "d2d4 d7d5 c2c4 e7e6 b1c3 g8f6"),
+    ("king's indian", None, "d2d4 g8f6 c2c4 g7g6 b1c3 f8g7 e2e4 d7d6"),
+    ("english", None, "c2c4 e7e5 b1c3 g8f6 g2g3"),
+    # castling both ways, en passant and promotions close at hand
+    ("busy middlegame", "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1", ""),
+    ("rook ending", "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1", ""),
+    ("promotion race", "n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - - 0 1", ""),
+]
+
+MOVE_LINE = re.compile(r"^([a-h][1-8][a-h][1-8][qrbn]?): \d+$")
+
+
+def position_command(fen, moves):
+    text = "position " + ("fen " + fen if fen else "startpos")
+    return text + (" moves " + " ".join(moves) if moves else "")
+
+
+class Player:
+    """One engine process as the match sees it; started again after a crash."""
+
+    def __init__(self, path, name, is_velta, options=()):
+        self.path, self.name, self.is_velta, self.options = path, name, is_velta, options
+        self.engine, self.stderr = None, []
+
+    def start(self):
+        self.engine = Engine(self.path, self.name)
+        self.engine.send("uci")
+        self.engine.until_prefix("uciok", 30)
+        for option in self.options:
+            self.engine.send(option)
+        self.sync()
+
+    def sync(self, timeout=30):
+        self.engine.send("isready")
+        self.engine.until_prefix("readyok", timeout)
+
+    def new_game(self):
+        if self.engine is None:
+            self.start()
+        self.engine.send("ucinewgame")
+        self.sync()
+
+    def collect_stderr(self):
+        """Lines that arrived on standard error since the last call."""
+        new = []
+        while self.engine and not self.engine.err.empty():
+            line = self.engine.err.get_nowait()
+            if line is not None:
+                new.append(line)
+        self.stderr += new
+        return new
+
+    def discard(self):
+        """After a crash or hang: forget the process; the next game starts a new one."""
+        self.collect_stderr()
+        if self.engine:
+            self.engine.kill()
+        self.engine = None
+
+    def quit(self):
+        if self.engine:
+            try:
+                self.engine.send("quit")
+                self.engine.close(5)
+            except Exception:
+                self.engine.kill()
+            self.engine = None
+
+
+class Referee:
+    """Stockfish as the judge of legality and of the position after each move."""
+
+    def __init__(self, path):
+        self.engine = Engine(path, "referee")
+        self.engine.send("uci")
+        self.engine.until_prefix("uciok", 30)
+
+    def examine(self, position):
+        self.engine.send(position, "d")
+        lines = self.engine.until_prefix("Checkers:", 30)
+        fen = next(l[5:].strip() for l in lines if l.startswith("Fen:"))
+        in_check = lines[-1][len("Checkers:"):].strip() != ""
+        self.engine.send("go perft 1")
+        lines = self.engine.until_prefix("Nodes searched:", 30)
+        legal = {m.group(1) for m in map(MOVE_LINE.match, lines) if m}
+        if len(legal) != int(lines[-1].split(":")[1]):
+            raise RuntimeError(f"referee: move list and count disagree after {position}")
+        return fen, in_check, legal
+
+    def close(self):
+        self.engine.send("quit")
+        self.engine.close(5)
+
+
+def insufficient_material(fen):
+    """Bare kings, or a king and one minor piece against a bare king."""
+    pieces = [c for c in fen.split()[0] if c.isalpha() and c not in "Kk"]
+    return len(pieces) == 0 or (len(pieces) == 1 and pieces[0] in "NBnb")
+
+
+def think(player, position, go, timeout):
+    """Sends the game and a go; returns (move or None, seconds, fault, info lines)."""
+    engine = player.engine
+    try:
+        engine.send(position)
+        player.sync()
+        started = time.monotonic()
+        engine.send(go)
+        lines = engine.read_until(lambda l: l.startswith("bestmove"), timeout)
+        elapsed = time.monotonic() - started
+    except (TimeoutError, EOFError, BrokenPipeError) as error:
+        try:  # closed output: give the exit status a moment to arrive
+            status = engine.proc.wait(1 if isinstance(error, EOFError) else 0.01)
+        except Exception:
+            status = None
+        kind = ("stopped answering" if status is None else f"killed by signal {-status}"
+                if status < 0 else f"exited with status {status}")
+        return None, 0.0, f"{kind} ({error})", []
+    words = lines[-1].split()
+    return (words[1] if len(words) > 1 else ""), elapsed, None, lines
+
+
+def play_game(white, black, opening, tc, referee, max_plies, margin):
+    name, start_fen, opening_moves = opening
+    base, inc = tc
+    moves = opening_moves.split()
+    clocks = {"w": base, "b": base}
+    seen = collections.Counter()
+    depths = {white.name: [], black.name: []}
+    lowest = {white.name: base, black.name: base}  # least clock left after a move
+    faults = []  # (player, kind, detail)
+    stderr = []  # what Velta wrote on standard error during this game
+    for player in (white, black):
+        try:
+            player.new_game()
+        except (TimeoutError, EOFError, BrokenPipeError) as error:
+            faults.append((player, "crash", f"crash before the game: {error}"))
+            player.discard()
+            return {"opening": name, "white": white, "black": black, "result": "*",
+                    "reason": f"not played: {player.name} failed to start", "plies": 0,
+                    "moves": moves, "faults": faults, "depths": depths, "stderr": stderr,
+                    "lowest": lowest}
+    while True:
+        position = position_command(start_fen, moves)
+        fen, in_check, legal = referee.examine(position)
+        fields = fen.split()
+        side = fields[1]
+        seen[" ".join(fields[:4])] += 1
+        winner = "0-1" if side == "w" else "1-0"
+        if not legal:
+            result, reason = (winner, "checkmate") if in_check else ("1/2-1/2", "stalemate")
+        elif seen[" ".join(fields[:4])] >= 3:
+            result, reason = "1/2-1/2", "threefold repetition"
+        elif int(fields[4]) >= 100:
+            result, reason = "1/2-1/2", "50-move rule"
+        elif insufficient_material(fen):
+            result, reason = "1/2-1/2", "insufficient material"
+        elif len(moves) >= max_plies:
+            result, reason = "1/2-1/2", f"adjudicated at {max_plies} plies"
+        else:
+            result = None
+        if result:
+            break
+        player = white if side == "w" else black
+        go = "go wtime %d btime %d winc %d binc %d" % (
+            clocks["w"] * 1000, clocks["b"] * 1000, inc * 1000, inc * 1000)
+        move, elapsed, fault, lines = think(player, position, go, clocks[side] + margin)
+        if fault:
+            player.engine.kill()
+            time.sleep(0.3)  # a dying process's last words on standard error
+        stderr += [f"{player.name}: {l}" for l in player.collect_stderr() if player.is_velta]
+        if fault:
+            faults.append((player, "crash", fault))
+            player.discard()
+            result, reason = winner, f"{player.name} crash: {fault.split(' (')[0]}"
+            break
+        infos = [l.split() for l in lines if l.startswith("info depth ")]
+        if infos:
+            depths[player.name].append(int(infos[-1][2]))
+        if move not in legal:
+            faults.append((player, "illegal", f"bestmove '{move}' after {position}"))
+            result, reason = winner, f"illegal move {move or '(none)'} by {player.name}"
+            break
+        clocks[side] -= elapsed
+        lowest[player.name] = min(lowest[player.name], clocks[side])
+        if clocks[side] < 0:
+            faults.append((player, "forfeit", f"{elapsed:.3f}s used with {clocks[side] + elapsed:.3f}s left"))
+            result, reason = winner, f"{player.name} lost on time"
+            break
+        clocks[side] += inc
+        moves.append(move)
+    return {"opening": name, "white": white, "black": black, "result": result, "reason": reason,
+            "plies": len(moves), "moves": moves, "faults": faults, "depths": depths, "stderr": stderr,
+            "lowest": lowest}
+
+
+def parse_tc(text):
+    base, _, inc = text.partition("+")
+    return float(base), float(inc or 0)
+
+
+def main(argv=None):
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--engine", default="build/velta", help="the Velta binary")
+    parser.add_argument("--games", type=int, default=60)
+    parser.add_argument("--tc", default="10+0.1", help="seconds per game + seconds per move")
+    parser.add_argument("--opponents", default="self,stockfish")
+    parser.add_argument("--seed", type=int, default=1, help="order of the openings")
+    parser.add_argument("--max-plies", type=int, default=300, help="draw by adjudication after this many plies")
+    parser.add_argument("--margin", type=float, default=5.0, help="seconds past the clock before a silent engine counts as crashed")
+    parser.add_argument("--verbose", action="store_true", help="print the moves of every game")
+    args = parser.parse_args(argv)
+
+    stockfish = stockfish_path()
+    if not stockfish:
+        print("stockfish is not installed: it is the referee of every game")
+        return 77
+    tc = parse_tc(args.tc)
+    opponents = [o.strip() for o in args.opponents.split(",") if o.strip()]
+    if any(o not in ("self", "stockfish") for o in opponents) or not opponents:
+        parser.error("--opponents takes self and/or stockfish")
+    velta = Player(args.engine, "velta", True)
+    others = {"self": Player(args.engine, "velta-2", True),
+              # Stockfish cuts its time fine at short clocks; the overhead keeps it
+              # from losing on time on a loaded machine, which would spoil the game.
+              "stockfish": Player(stockfish, "stockfish", False, ("setoption name Skill Level value 0",
+                                                                  "setoption name Move Overhead value 100"))}
+    order = list(OPENINGS)
+    random.Random(args.seed).shuffle(order)
+    referee = Referee(stockfish)
+    print(f"{args.games} games at {tc[0]:g}+{tc[1]:g} s against {', '.join(opponents)}; referee {stockfish}")
+
+    games = []
+    try:
+        for i in range(args.games):
+            pair = i // 2  # each opening is played twice, Velta taking each colour once
+            opponent = opponents[pair % len(opponents)]
+            opening = order[(pair // len(opponents)) % len(order)]
+            other = others[opponent]
+            white, black = (velta, other) if i % 2 == 0 else (other, velta)
+            game = play_game(white, black, opening, tc, referee, args.max_plies, args.margin)
+            game["opponent"] = opponent
+            games.append(game)
+            points = {"1-0": 1, "0-1": 0, "1/2-1/2": 0.5}.get(game["result"])
+            game["score"] = points if white is velta or points is None else 1 - points
+            depth = game["depths"]["velta"]
+            print(f"game {i + 1}: {white.name} - {black.name} ({opening[0]}): {game['result']} "
+                  f"{game['reason']}, {game['plies']} plies, velta mean depth "
+                  f"{sum(depth) / max(len(depth), 1):.1f}, lowest clock {game['lowest']['velta']:.2f}s", flush=True)
+            for player, kind, detail in game["faults"]:
+                print(f"  {kind} by {player.name}: {detail}")
+            for line in game["stderr"][:10]:
+                print("  stderr " + line)
+            if args.verbose:
+                print("  moves: " + " ".join(game["moves"]))
+    finally:
+        for player in [velta] + list(others.values()):
+            player.quit()
+            player.collect_stderr()
+        referee.close()
+
+    print(f"\nsummary: {len(games)} games at {args.tc}")
+    for opponent in opponents:
+        mine = [g for g in games if g["opponent"] == opponent]
+        tally = collections.Counter(g["score"] for g in mine)
+        reasons = collections.Counter(g["reason"] for g in mine)
+        print(f"  vs {opponent}: {len(mine)} games, velta +{tally[1]} ={tally[0.5]} -{tally[0]}; "
+              + ", ".join(f"{r} {n}" for r, n in sorted(reasons.items())))
+    faults = collections.Counter()
+    for game in games:
+        for player, kind, _ in game["faults"]:
+            faults[(player.is_velta, kind)] += 1
+    stderr = velta.stderr + others["self"].stderr
+    for who, is_velta in (("velta", True), ("stockfish", False)):
+        print(f"  {who}: illegal moves {faults[(is_velta, 'illegal')]}, forfeits "
+              f"{faults[(is_velta, 'forfeit')]}, crashes {faults[(is_velta, 'crash')]}")
+    lowest = [v for g in games for k, v in g["lowest"].items() if k.startswith("velta")]
+    print(f"  velta lowest clock after a move: {min(lowest, default=tc[0]):.2f}s")
+    print(f"  velta stderr lines: {len(stderr)}")
+    for line in stderr[:20]:
+        print("    " + line)
+    return 1 if any(faults[(True, kind)] for kind in ("illegal", "forfeit", "crash")) else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
