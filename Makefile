@@ -9,7 +9,7 @@ JOBS := $(shell nproc 2>/dev/null || echo 2)
 all: build
 
 build:
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DVELTA_TESTS=ON >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 
 run: build
