@@ -21,11 +21,6 @@ struct Generator {
 
 inline void append(Generator& g, Move m) { g.list->moves[g.list->count++] = m; }
 
-// Steps 4-6 of the order: the tactical mode keeps only moves with an ordering key.
-inline void append_filtered(Generator& g, Move m) {
-  if (g.mode != GEN_TACTICAL || (m & ORDER_KEY_MASK)) append(g, m);
-}
-
 inline int captured_type(const SideState& enemy, int to) {
   for (int t = PAWN; t <= KING; ++t)
     if (enemy.pieces[t] & bit(to)) return t;
@@ -34,14 +29,6 @@ inline int captured_type(const SideState& enemy, int to) {
 
 inline Move discovered_flag(const Generator& g, int from, int to) {
   return (g.discoverers & bit(from)) && !on_one_line(g.enemy_king, from, to) ? MOVE_DISCOVERED : 0;
-}
-
-inline Move common_flags(const Generator& g, int type, int from, int to) {
-  Move flags = discovered_flag(g, from, to);
-  if (g.check_squares[type] & bit(to)) flags |= MOVE_CHECK;
-  if ((g.their_attacks & bit(from)) && !(g.our_attacks & bit(from)) && !(g.their_attacks & bit(to)))
-    flags |= MOVE_ESCAPE;
-  return flags;
 }
 
 // A pinned piece may only move along the line through its king.
@@ -53,6 +40,30 @@ inline Bitboard unpinned(const Generator& g, int from, Bitboard destinations) {
     if (on_one_line(g.king, from, to)) allowed |= bit(to);
   }
   return allowed;
+}
+
+// Appends the moves of one piece (not promotions) to the given destinations
+// with their flags: check when the destination attacks the enemy king,
+// discovered when leaving the origin uncovers a line to it, escape when an
+// attacked, undefended piece reaches a square the opponent does not attack.
+// The tactical mode keeps only moves with an ordering key.
+[[gnu::always_inline]] inline void add_moves_from(Generator& g, const Position& p, int type, int from, Bitboard destinations, Move extra) {
+  bool exposed = (g.their_attacks & bit(from)) && !(g.our_attacks & bit(from));
+  Bitboard escape_to = exposed ? ~g.their_attacks : 0;
+  Bitboard check_to = g.check_squares[type];
+  bool discovering = g.discoverers & bit(from);
+  Bitboard enemies = p.them->pieces[0];
+  Move base = encode_move(from, 0, type) | extra;
+  MoveList& list = *g.list;
+  int count = list.count;
+  for (Bitboard b = unpinned(g, from, destinations); b;) {
+    int to = pop_lsb(b);
+    Move m = base | Move(to) | Move((check_to >> to) & 1) << 18 | Move((escape_to >> to) & 1) << 17;
+    if (discovering && !on_one_line(g.enemy_king, from, to)) m |= MOVE_DISCOVERED;
+    if (enemies & bit(to)) m |= Move(captured_type(*p.them, to)) << 20;
+    if (g.mode != GEN_TACTICAL || (m & ORDER_KEY_MASK)) list.moves[count++] = m;
+  }
+  list.count = count;
 }
 
 void add_promotions(Generator& g, const Position& p, int from, Bitboard destinations) {
@@ -90,7 +101,6 @@ void add_en_passant(Generator& g, const Position& p) {
 void add_pawn_moves(Generator& g, const Position& p, Bitboard pawns) {
   int white = p.us->colour->is_white;
   Bitboard empty = ~p.occupied;
-  Bitboard enemies = p.them->pieces[0];
   while (pawns) {
     int from = pop_lsb(pawns);
     Bitboard destinations;
@@ -103,13 +113,7 @@ void add_pawn_moves(Generator& g, const Position& p, Bitboard pawns) {
       if (destinations && rank_of(from - 8) == 5) destinations |= bit(from - 16) & empty;
       destinations |= black_pawn_attacks[from] & p.occupied;
     }
-    destinations = unpinned(g, from, destinations & g.targets & g.evasion);
-    Move advance = g.advancing & bit(from) ? MOVE_ADVANCE : 0;
-    while (destinations) {
-      int to = pop_lsb(destinations);
-      int captured = enemies & bit(to) ? captured_type(*p.them, to) : NO_PIECE;
-      append_filtered(g, encode_move(from, to, PAWN, captured) | common_flags(g, PAWN, from, to) | advance);
-    }
+    add_moves_from(g, p, PAWN, from, destinations & g.targets & g.evasion, g.advancing & bit(from) ? MOVE_ADVANCE : 0);
   }
 }
 
@@ -123,16 +127,10 @@ inline Bitboard piece_attacks(int type, int s, Bitboard occupied) {
 }
 
 void add_piece_moves(Generator& g, const Position& p) {
-  Bitboard enemies = p.them->pieces[0];
   for (int type = KNIGHT; type <= QUEEN; ++type)
     for (Bitboard pieces = p.us->pieces[type]; pieces;) {
       int from = pop_lsb(pieces);
-      Bitboard destinations = piece_attacks(type, from, p.occupied) & g.targets & g.evasion;
-      for (Bitboard b = unpinned(g, from, destinations); b;) {
-        int to = pop_lsb(b);
-        int captured = enemies & bit(to) ? captured_type(*p.them, to) : NO_PIECE;
-        append_filtered(g, encode_move(from, to, type, captured) | common_flags(g, type, from, to));
-      }
+      add_moves_from(g, p, type, from, piece_attacks(type, from, p.occupied) & g.targets & g.evasion, 0);
     }
 }
 
@@ -146,12 +144,7 @@ void add_king_moves(Generator& g, const Position& p) {
     if (bit(s) & (p.them->pieces[ROOK] | p.them->pieces[QUEEN])) danger |= rook_attack(s, without_king);
     if (bit(s) & (p.them->pieces[BISHOP] | p.them->pieces[QUEEN])) danger |= bishop_attack(s, without_king);
   }
-  Bitboard enemies = p.them->pieces[0];
-  for (Bitboard b = king_attacks[g.king] & g.targets & ~danger; b;) {
-    int to = pop_lsb(b);
-    int captured = enemies & bit(to) ? captured_type(*p.them, to) : NO_PIECE;
-    append_filtered(g, encode_move(g.king, to, KING, captured) | common_flags(g, KING, g.king, to));
-  }
+  add_moves_from(g, p, KING, g.king, king_attacks[g.king] & g.targets & ~danger, 0);
 }
 
 void add_castling(Generator& g, const Position& p) {
