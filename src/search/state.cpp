@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "movegen/movegen.h"
 #include "search/search.h"
 #include "uci/uci.h"
 
@@ -108,6 +109,23 @@ void report_line(Move move, int score, int lower_bound) {
          (unsigned long long)state.nodes, (unsigned long long)state.nps, hashfull());
 }
 
+namespace {
+
+// A table move is checked against the legal moves before it is made, so a
+// key collision cannot put an impossible move on the board. Only records
+// above the root are used, whose move lists are free.
+Move legal_table_move() {
+  const TTEntry* entry = tt_probe(current_position->key);
+  if (!entry || !entry->move) return 0;
+  prepare_and_generate();
+  const MoveList& list = current_position->moves;
+  for (int i = 0; i < list.count; ++i)
+    if (list.moves[i] == entry->move) return entry->move;
+  return 0;
+}
+
+}  // namespace
+
 // The principal variation, followed through the table until a position
 // without an entry, a null entry or a draw (so a repetition cannot loop).
 void print_pv(Move move) {
@@ -115,8 +133,7 @@ void print_pv(Move move) {
   print_move_uci(move);
   printf(" ");
   make_move(move);
-  const TTEntry* entry = tt_probe(current_position->key);
-  print_pv(entry ? entry->move : 0);
+  print_pv(legal_table_move());
   take_back();
 }
 
