@@ -14,8 +14,7 @@ bool has(const SideState& side, int type) { return side.pieces[type]; }
 bool has_minor(const SideState& side) { return side.pieces[KNIGHT] | side.pieces[BISHOP]; }
 
 int pawns_and_pieces(const SideState& us, const SideState& them) {
-  return evaluate_pawns(us, them) - evaluate_pawns(them, us) + evaluate_pieces(us, them) -
-         evaluate_pieces(them, us);
+  return evaluate_pawns(us, them) - evaluate_pawns(them, us) + evaluate_pieces(us, them) - evaluate_pieces(them, us);
 }
 
 int known_win(const SideState& winner, const SideState& loser) {
@@ -43,13 +42,17 @@ bool four_pieces(const Position& p, int& score) {
   int us_count = popcount(us.pieces[0]);
   if (us_count == 2) {
     int us_queens = popcount(us.pieces[QUEEN]), them_queens = popcount(them.pieces[QUEEN]);
-    if (us_queens == them_queens) score = KingCentre[us.king_square] - KingCentre[them.king_square];
-    else score = us_queens > them_queens ? known_win(us, them) : -known_win(them, us);
+    if (us_queens == them_queens)
+      score = KingCentre[us.king_square] - KingCentre[them.king_square];
+    else
+      score = us_queens > them_queens ? known_win(us, them) : -known_win(them, us);
     return true;
   }
   const SideState& strong = us_count == 3 ? us : them;
-  if (popcount(strong.pieces[KNIGHT]) == 2) score = 0;  // two knights cannot force mate
-  else score = us_count == 3 ? known_win(us, them) : -known_win(them, us);
+  if (popcount(strong.pieces[KNIGHT]) == 2)
+    score = 0;  // two knights cannot force mate
+  else
+    score = us_count == 3 ? known_win(us, them) : -known_win(them, us);
   return true;
 }
 

@@ -16,7 +16,7 @@ struct Generator {
   int king, enemy_king;
   Bitboard targets, evasion, pinned, discoverers;
   Bitboard our_attacks, their_attacks, advancing;  // advancing: passed pawns or far half
-  const Bitboard* check_squares;                  // squares that attack the enemy king, by type
+  const Bitboard* check_squares;                   // squares that attack the enemy king, by type
 };
 
 inline void append(Generator& g, Move m) { g.list->moves[g.list->count++] = m; }
@@ -47,7 +47,8 @@ inline Bitboard unpinned(const Generator& g, int from, Bitboard destinations) {
 // discovered when leaving the origin uncovers a line to it, escape when an
 // attacked, undefended piece reaches a square the opponent does not attack.
 // The tactical mode keeps only moves with an ordering key.
-[[gnu::always_inline]] inline void add_moves_from(Generator& g, const Position& p, int type, int from, Bitboard destinations, Move extra) {
+[[gnu::always_inline]] inline void add_moves_from(Generator& g, const Position& p, int type, int from,
+                                                  Bitboard destinations, Move extra) {
   bool exposed = (g.their_attacks & bit(from)) && !(g.our_attacks & bit(from));
   Bitboard escape_to = exposed ? ~g.their_attacks : 0;
   Bitboard check_to = g.check_squares[type];
@@ -164,10 +165,18 @@ void generate_moves(int mode) {
   Position& p = *current_position;
   const AttackInfo& ours = *p.us->attack_info;
   const AttackInfo& theirs = *p.them->attack_info;
-  Generator g{&p.moves, mode, p.us->king_square, p.them->king_square,
-              mode == GEN_CAPTURES ? p.them->pieces[0] : ~p.us->pieces[0], ours.evasion_mask, ours.pinned,
-              ours.discoverers, ours.attacks[0], theirs.attacks[0],
-              p.us->passed_pawns | p.us->colour->far_half, theirs.check_squares};
+  Generator g{&p.moves,
+              mode,
+              p.us->king_square,
+              p.them->king_square,
+              mode == GEN_CAPTURES ? p.them->pieces[0] : ~p.us->pieces[0],
+              ours.evasion_mask,
+              ours.pinned,
+              ours.discoverers,
+              ours.attacks[0],
+              theirs.attacks[0],
+              p.us->passed_pawns | p.us->colour->far_half,
+              theirs.check_squares};
   p.moves.count = 0;
   bool double_check = ours.checkers & (ours.checkers - 1);
   if (!double_check) {
@@ -176,8 +185,8 @@ void generate_moves(int mode) {
     for (Bitboard b = pawns & seventh; b;) {
       int from = pop_lsb(b);
       Bitboard forward = front_span[p.us->colour->is_white][from] & ~p.occupied;
-      Bitboard captures = (p.us->colour->is_white ? white_pawn_attacks[from] : black_pawn_attacks[from]) &
-                          p.them->pieces[0];
+      Bitboard captures =
+          (p.us->colour->is_white ? white_pawn_attacks[from] : black_pawn_attacks[from]) & p.them->pieces[0];
       add_promotions(g, p, from, (forward | captures) & g.evasion);
     }
     if (p.ep_square) add_en_passant(g, p);

@@ -130,8 +130,7 @@ const char* check_board(const Position& p) {
   if (popcount(p.occupied) > 32) return "at most 32 pieces";
   if ((p.sides[WHITE].pieces[PAWN] | p.sides[BLACK].pieces[PAWN]) & 0xff000000000000ffULL)
     return "no pawn on the first or last rank";
-  if (!reachable_material(p.sides[WHITE]) || !reachable_material(p.sides[BLACK]))
-    return "material reachable in a game";
+  if (!reachable_material(p.sides[WHITE]) || !reachable_material(p.sides[BLACK])) return "material reachable in a game";
   if (king_attacked(p, *p.them)) return "side not to move is not in check";
   return nullptr;
 }

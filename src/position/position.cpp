@@ -16,8 +16,7 @@ const uint64_t ZobristKeys[781] = {
 
 const ColourInfo colour_info[2] = {
     {0xffffULL, 0xffffffffULL, 0x3c3c0000ULL, 0, {0, 0, 128, 256, 384, 512, 640}},
-    {0xffff000000000000ULL, 0xffffffff00000000ULL, 0x3c3c00000000ULL, 1,
-     {0, 64, 192, 320, 448, 576, 704}},
+    {0xffff000000000000ULL, 0xffffffff00000000ULL, 0x3c3c00000000ULL, 1, {0, 64, 192, 320, 448, 576, 704}},
 };
 
 namespace {
@@ -32,9 +31,7 @@ constexpr Bitboard ahead(int c, int s, Bitboard files) {
   return ranks & files;
 }
 
-constexpr Bitboard neighbour_files(int f) {
-  return (f > 0 ? FILE_A << (f - 1) : 0) | (f < 7 ? FILE_A << (f + 1) : 0);
-}
+constexpr Bitboard neighbour_files(int f) { return (f > 0 ? FILE_A << (f - 1) : 0) | (f < 7 ? FILE_A << (f + 1) : 0); }
 
 constexpr PawnSpan make_span(bool with_neighbours) {
   PawnSpan t{};

@@ -24,7 +24,11 @@ constexpr int file_of(int s) { return s & 7; }
 constexpr int rank_of(int s) { return s >> 3; }
 constexpr Bitboard bit(int s) { return Bitboard(1) << s; }
 inline int lsb(Bitboard b) { return std::countr_zero(b); }
-inline int pop_lsb(Bitboard& b) { int s = std::countr_zero(b); b &= b - 1; return s; }
+inline int pop_lsb(Bitboard& b) {
+  int s = std::countr_zero(b);
+  b &= b - 1;
+  return s;
+}
 inline int popcount(Bitboard b) { return std::popcount(b); }
 
 // Move word: bits 0-5 to, 6-11 from, 12-14 piece code (7 - moving type),
@@ -45,8 +49,7 @@ constexpr int move_piece(Move m) { return 7 - move_piece_code(m); }
 constexpr int move_captured(Move m) { return (m >> 20) & 7; }
 constexpr int move_promotion(Move m) { return (m >> 24) & 7; }
 constexpr Move encode_move(int from, int to, int piece, int captured = 0, int promotion = 0) {
-  return Move(to) | Move(from) << 6 | Move(7 - piece) << 12 | Move(captured) << 20 |
-         Move(promotion) << 24;
+  return Move(to) | Move(from) << 6 | Move(7 - piece) << 12 | Move(captured) << 20 | Move(promotion) << 24;
 }
 
 struct MoveList {

@@ -63,7 +63,10 @@ void print_fen(const Position& p) {
     int empty = 0, colour;
     for (int file = 0; file < 8; ++file) {
       int type = piece_on(p, file + 8 * rank, colour);
-      if (!type) { ++empty; continue; }
+      if (!type) {
+        ++empty;
+        continue;
+      }
       if (empty) printf("%i", empty), empty = 0;
       printf("%c", colour == WHITE ? PIECE_LETTERS[type] : PIECE_LETTERS[type] | 0x20);
     }
@@ -78,8 +81,10 @@ void print_fen(const Position& p) {
     if ((c & rights[i]) == rights[i]) printf("%c", "KQkq"[i]), any = true;
   if (!any) printf("-");
   printf(" ");
-  if (p.ep_square) print_square(lsb(p.ep_square));
-  else printf("-");
+  if (p.ep_square)
+    print_square(lsb(p.ep_square));
+  else
+    printf("-");
   printf(" %i %i\n", p.halfmove_clock, ply_count / 2 + 1);
 }
 

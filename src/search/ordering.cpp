@@ -18,7 +18,8 @@ namespace {
 // Files plus ranks away from the nearest corner: 0 in the corners, 6 in the centre.
 constexpr std::array<int8_t, 64> centre_distance = [] {
   std::array<int8_t, 64> t{};
-  for (int s = 0; s < 64; ++s) t[s] = int8_t(std::min(file_of(s), 7 - file_of(s)) + std::min(rank_of(s), 7 - rank_of(s)));
+  for (int s = 0; s < 64; ++s)
+    t[s] = int8_t(std::min(file_of(s), 7 - file_of(s)) + std::min(rank_of(s), 7 - rank_of(s)));
   return t;
 }();
 static_assert(centre_distance[0] == 0 && centre_distance[27] == 6 && centre_distance[36] == 6);

@@ -16,8 +16,10 @@ constexpr int MAX_DEPTH = 63;
 void answer(const char* game_over, Move move) {
   if (game_over) printf("info string Game over (%s) !\n", game_over);
   printf("bestmove ");
-  if (move) print_move_uci(move);
-  else printf("0000");
+  if (move)
+    print_move_uci(move);
+  else
+    printf("0000");
   printf("\n");
 }
 

@@ -96,7 +96,7 @@ int search(int ply, int horizon, int alpha, int beta, int in_check) {
       if (v >= beta) return eval;
     } else if (depth <= 2) {
       if (eval + 100 * depth <= alpha && all_quiet(list)) return eval + 100 * depth;  // razoring
-      if (eval - 200 * depth >= beta) return eval - 200 * depth;                       // reverse futility
+      if (eval - 200 * depth >= beta) return eval - 200 * depth;                      // reverse futility
       may_prune = true;
       futile = alpha >= eval + FUTILITY_MARGIN[depth];
     }

@@ -12,7 +12,9 @@ namespace velta {
 constexpr int INFINITE_SCORE = 60000;
 constexpr int MATE = 30000;
 constexpr int MATE_BOUND = 29936;  // 30000 minus the ply limit of 64
-constexpr bool is_mate_score(int s) { return (s > MATE_BOUND || s < -MATE_BOUND) && s != INFINITE_SCORE && s != -INFINITE_SCORE; }
+constexpr bool is_mate_score(int s) {
+  return (s > MATE_BOUND || s < -MATE_BOUND) && s != INFINITE_SCORE && s != -INFINITE_SCORE;
+}
 
 // Transposition table: buckets of four 16-byte slots (64 bytes).
 constexpr uint8_t BOUND_EMPTY = 0, BOUND_UPPER = 1, BOUND_LOWER = 2, BOUND_EXACT = 3;

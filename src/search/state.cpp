@@ -49,8 +49,10 @@ constexpr int PV_STACK_LIMIT = STACK_SIZE - 2;
 }  // namespace
 
 void print_score(int score) {
-  if (!is_mate_score(score)) printf("score cp %i ", score);
-  else printf("score mate %i ", score > 0 ? (30001 - score) / 2 : -((score + 30001) / 2));
+  if (!is_mate_score(score))
+    printf("score cp %i ", score);
+  else
+    printf("score mate %i ", score > 0 ? (30001 - score) / 2 : -((score + 30001) / 2));
 }
 
 // Two bare kings, fifty moves without capture or pawn move, or the third

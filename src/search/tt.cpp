@@ -64,8 +64,7 @@ void tt_release() {
 
 void tt_create(int megabytes) {
   tt_release();
-  if (megabytes >= 1 && megabytes <= 65536 && (megabytes & (megabytes - 1)) == 0)
-    return create_power_of_two(megabytes);
+  if (megabytes >= 1 && megabytes <= 65536 && (megabytes & (megabytes - 1)) == 0) return create_power_of_two(megabytes);
   report(megabytes, "invalid size (reset to default)");
   if (allocate(128 * SLOTS_PER_MB)) return report(128, "success");
   report(128, "failure");

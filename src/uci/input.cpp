@@ -18,8 +18,8 @@ namespace {
 char buffer[4096];
 const char* head = buffer;
 const char* tail = buffer;
-bool at_end;      // read(2) has reported end of input
-bool in_memory;   // input comes from a block of memory, not the descriptor
+bool at_end;     // read(2) has reported end of input
+bool in_memory;  // input comes from a block of memory, not the descriptor
 
 // Regular files report their unread length; pipes and terminals are polled.
 int descriptor_state() {

@@ -37,8 +37,8 @@ void report_processor_features() {
   bool popcnt = __get_cpuid(1, &a, &b, &c, &d) && (c & bit_POPCNT);
   bool bmi2 = __get_cpuid_count(7, 0, &a, &b, &c, &d) && (b & bit_BMI2);
   if (!popcnt && !bmi2) return;
-  printf("info debug Set of supported instructions : %s%s%s\n", popcnt ? "'popcnt'" : "",
-         popcnt && bmi2 ? ", " : "", bmi2 ? "'bmi2'" : "");
+  printf("info debug Set of supported instructions : %s%s%s\n", popcnt ? "'popcnt'" : "", popcnt && bmi2 ? ", " : "",
+         bmi2 ? "'bmi2'" : "");
 }
 
 void print_identification() {
@@ -85,18 +85,30 @@ void start_engine() {
 
 bool execute(const char* line) {
   if (!*line || !strcmp(line, "stop")) return true;
-  if (!strcmp(line, "uci")) print_identification();
-  else if (strstr(line, "setoption")) set_option(line);
-  else if (!strcmp(line, "isready")) printf("readyok\n");
-  else if (!strcmp(line, "ucinewgame")) read_fen(START_FEN), reset_new_game();
-  else if (strstr(line, "position startpos")) read_fen(START_FEN), play_moves_of(line);
-  else if (strstr(line, "position fen ")) position_fen(line);
-  else if (strstr(line, "go")) go_command(line);
-  else if (strstr(line, "perft")) perft_command(line);
-  else if (!strcmp(line, "debug")) debug_command();
-  else if (!strcmp(line, "bench")) bench_command();
-  else if (!strcmp(line, "quit")) return false;
-  else printf("Unknown command : '%s'\n", line);
+  if (!strcmp(line, "uci"))
+    print_identification();
+  else if (strstr(line, "setoption"))
+    set_option(line);
+  else if (!strcmp(line, "isready"))
+    printf("readyok\n");
+  else if (!strcmp(line, "ucinewgame"))
+    read_fen(START_FEN), reset_new_game();
+  else if (strstr(line, "position startpos"))
+    read_fen(START_FEN), play_moves_of(line);
+  else if (strstr(line, "position fen "))
+    position_fen(line);
+  else if (strstr(line, "go"))
+    go_command(line);
+  else if (strstr(line, "perft"))
+    perft_command(line);
+  else if (!strcmp(line, "debug"))
+    debug_command();
+  else if (!strcmp(line, "bench"))
+    bench_command();
+  else if (!strcmp(line, "quit"))
+    return false;
+  else
+    printf("Unknown command : '%s'\n", line);
   return true;
 }
 
