@@ -1,22 +1,14 @@
-"""Drive a UCI engine over pipes, as a GUI does: one command, then wait for its answer.
-
-Lines are read by background threads into queues, so a test can wait for an
-answer with a timeout and also see what arrived on standard error. Output is
-decoded as Latin-1 so the board diagram's single bytes stay one character each.
-"""
-import os
-import queue
-import shutil
-import subprocess
-import sys
-import threading
-import time
+# Drive a UCI engine over pipes, as a GUI does: one command, then wait for its answer.
+# Background threads read the lines into queues, so a test can wait for an answer
+# with a timeout and also see what arrived on standard error. Output is decoded as
+# Latin-1 so the board diagram's single bytes stay one character each.
+import os, queue, resource, shutil, subprocess, sys, threading, time, unittest  # noqa: E401
 
 SKIP = 77  # CTest's skip code for these tests (SKIP_RETURN_CODE)
 
 
 def engine_path():
-    """The engine binary: first command-line argument or $VELTA, else build/velta."""
+    # the engine binary: first command-line argument or $VELTA, else build/velta
     if len(sys.argv) > 1 and not sys.argv[1].startswith("-"):
         return sys.argv.pop(1)
     here = os.path.dirname(os.path.abspath(__file__))
@@ -24,16 +16,18 @@ def engine_path():
 
 
 def stockfish_path():
-    """Stockfish from Debian's packages, or None."""
+    # Stockfish from Debian's packages, or None
     return shutil.which("stockfish") or (
         "/usr/games/stockfish" if os.access("/usr/games/stockfish", os.X_OK) else None)
 
 
 class Engine:
-    def __init__(self, path, name="engine"):
+    def __init__(self, path, name="engine", address_space=None):
+        # address_space: a limit in bytes on the child's virtual memory, so large allocations fail
+        limit = address_space and (lambda: resource.setrlimit(resource.RLIMIT_AS, (address_space,) * 2))
         self.name = name
         self.proc = subprocess.Popen([path], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                     stderr=subprocess.PIPE, bufsize=0)
+                                     stderr=subprocess.PIPE, bufsize=0, preexec_fn=limit)
         self.out, self.err = queue.Queue(), queue.Queue()
         for stream, q in ((self.proc.stdout, self.out), (self.proc.stderr, self.err)):
             threading.Thread(target=self._pump, args=(stream, q), daemon=True).start()
@@ -45,51 +39,58 @@ class Engine:
         q.put(None)  # end of stream
 
     def send(self, *lines):
-        for line in lines:
-            self.proc.stdin.write((line + "\n").encode("latin-1"))
-        self.proc.stdin.flush()
+        self.send_raw(b"".join((line + "\n").encode("latin-1") for line in lines))
 
     def send_raw(self, data):
         self.proc.stdin.write(data)
         self.proc.stdin.flush()
 
     def read_until(self, done, timeout=10.0, q=None):
-        """Lines up to and including the first for which done(line) is true."""
-        q = q or self.out
-        lines, deadline = [], time.monotonic() + timeout
-        while True:
-            left = deadline - time.monotonic()
+        # the lines up to and including the first for which done(line) is true
+        q, lines, deadline = q or self.out, [], time.monotonic() + timeout
+        while not lines or not done(lines[-1]):
             try:
-                line = q.get(timeout=max(left, 0.001))
+                lines.append(q.get(timeout=max(deadline - time.monotonic(), 0.001)))
             except queue.Empty:
                 raise TimeoutError(f"{self.name}: no answer within {timeout}s after {lines[-5:]}")
-            if line is None:
-                raise EOFError(f"{self.name}: output closed after {lines[-5:]}")
-            lines.append(line)
-            if done(line):
-                return lines
+            if lines[-1] is None:
+                raise EOFError(f"{self.name}: output closed after {lines[-6:-1]}")
+        return lines
 
     def until_prefix(self, prefix, timeout=10.0):
         return self.read_until(lambda l: l.startswith(prefix), timeout)
 
     def drain(self, wait=0.2, q=None):
-        """Whatever arrives within `wait` seconds of quiet."""
-        q = q or self.out
-        lines = []
-        while True:
-            try:
-                line = q.get(timeout=wait)
-            except queue.Empty:
-                return lines
-            if line is None:
-                return lines
-            lines.append(line)
+        # whatever arrives before `wait` seconds of quiet or the end of the stream
+        q, lines = q or self.out, []
+        try:
+            while (line := q.get(timeout=wait)) is not None:
+                lines.append(line)
+        except queue.Empty:
+            pass
+        return lines
 
     def errors(self, wait=0.2):
         return self.drain(wait, self.err)
 
+    def ready(self, timeout=30.0):
+        # everything printed before "readyok": the barrier after a command
+        self.send("isready")
+        return self.until_prefix("readyok", timeout)[:-1]
+
+    def search(self, line, timeout=120.0):
+        self.send(line)
+        return self.until_prefix("bestmove", timeout)
+
+    def fen(self):
+        # the root position's FEN, read from the "debug" display
+        self.send("debug")
+        fen = self.until_prefix("fen = ")[-1][len("fen = "):]
+        self.ready()  # the rest of the display
+        return fen
+
     def close(self, timeout=10.0):
-        """Closes standard input and returns the exit status."""
+        # closes standard input and returns the exit status
         try:
             self.proc.stdin.close()
         except BrokenPipeError:
@@ -102,8 +103,16 @@ class Engine:
             self.proc.wait()
 
 
-def start_velta(path=None):
-    """Velta started and past its start-up lines (banner, features, table)."""
-    engine = Engine(path or engine_path(), "velta")
+def start_velta(path=None, **options):
+    # Velta started and past its start-up lines (banner, features, table)
+    engine = Engine(path or engine_path(), "velta", **options)
     engine.until_prefix("info debug Creation of Transposition Table")
     return engine
+
+
+def run_tests(velta):
+    # unittest's main for a script given the engine binary; skipped when there is none
+    if not os.access(velta, os.X_OK):
+        print("skipped: no engine binary at " + velta)
+        return SKIP
+    return 0 if unittest.main(exit=False, verbosity=2, warnings="ignore").result.wasSuccessful() else 1
