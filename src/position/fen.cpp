@@ -160,7 +160,7 @@ bool read_fen(const char* text) {
     return false;
   }
   memset(position_stack, 0, sizeof position_stack);
-  ply_count = 0;
+  ply_count = dropped_plies = 0;
   current_position = position_stack;
   position_stack[0] = scratch;
   link_record(position_stack[0], scratch.us->colour->is_white);

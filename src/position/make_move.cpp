@@ -120,6 +120,7 @@ bool compact_history() {
     link_record(position_stack[i], white_to_move);
   }
   ply_count -= r;
+  dropped_plies += r;
   current_position = &position_stack[ply_count];
   return true;
 }

@@ -8,6 +8,7 @@ namespace velta {
 
 Position position_stack[STACK_SIZE];
 int ply_count;
+int dropped_plies;
 Position* current_position = position_stack;
 
 const uint64_t ZobristKeys[781] = {

@@ -102,6 +102,7 @@ struct Position {
 
 extern Position position_stack[STACK_SIZE];
 extern int ply_count;
+extern int dropped_plies;  // game plies dropped from the stack by compact_history
 extern Position* current_position;
 extern const uint64_t ZobristKeys[781];
 

@@ -85,7 +85,7 @@ void print_fen(const Position& p) {
     print_square(lsb(p.ep_square));
   else
     printf("-");
-  printf(" %i %i\n", p.halfmove_clock, ply_count / 2 + 1);
+  printf(" %i %i\n", p.halfmove_clock, (ply_count + dropped_plies) / 2 + 1);  // counts dropped history too
 }
 
 void print_move_history() {
