@@ -52,15 +52,14 @@ inline Bitboard unpinned(const Generator& g, int from, Bitboard destinations) {
   bool exposed = (g.their_attacks & bit(from)) && !(g.our_attacks & bit(from));
   Bitboard escape_to = exposed ? ~g.their_attacks : 0;
   Bitboard check_to = g.check_squares[type];
-  bool discovering = g.discoverers & bit(from);
   Bitboard enemies = p.them->pieces[0];
   Move base = encode_move(from, 0, type) | extra;
   MoveList& list = *g.list;
   int count = list.count;
   for (Bitboard b = unpinned(g, from, destinations); b;) {
     int to = pop_lsb(b);
-    Move m = base | Move(to) | Move((check_to >> to) & 1) << 18 | Move((escape_to >> to) & 1) << 17;
-    if (discovering && !on_one_line(g.enemy_king, from, to)) m |= MOVE_DISCOVERED;
+    Move m = base | Move(to) | Move((check_to >> to) & 1) << 18 | Move((escape_to >> to) & 1) << 17 |
+             discovered_flag(g, from, to);
     if (enemies & bit(to)) m |= Move(captured_type(*p.them, to)) << 20;
     if (g.mode != GEN_TACTICAL || (m & ORDER_KEY_MASK)) list.moves[count++] = m;
   }

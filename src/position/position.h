@@ -113,14 +113,22 @@ extern const PawnSpan front_span;
 extern const PawnSpan passed_span;
 extern const std::array<Bitboard, 8> adjacent_files;
 
-// The castling part of the key: one key per right whose two squares are both set.
+// The four castling rights (K, Q, k, q), each the pair of squares that must
+// both still be in `castling`; right i has key ZobristKeys[768 + i].
+constexpr Bitboard CASTLING_RIGHTS[4] = {0x90, 0x11, 0x9000000000000000ULL, 0x1100000000000000ULL};
+
 inline uint64_t castling_key(Bitboard castling) {
   uint64_t key = 0;
-  if ((castling & 0x90) == 0x90) key ^= ZobristKeys[768];  // e1 h1
-  if ((castling & 0x11) == 0x11) key ^= ZobristKeys[769];  // e1 a1
-  if ((castling & 0x9000000000000000ULL) == 0x9000000000000000ULL) key ^= ZobristKeys[770];
-  if ((castling & 0x1100000000000000ULL) == 0x1100000000000000ULL) key ^= ZobristKeys[771];
+  for (int i = 0; i < 4; ++i)
+    if ((castling & CASTLING_RIGHTS[i]) == CASTLING_RIGHTS[i]) key ^= ZobristKeys[768 + i];
   return key;
+}
+
+// Index of the move word m in a list, or -1.
+inline int find_move(const MoveList& list, Move m) {
+  for (int i = 0; i < list.count; ++i)
+    if (list.moves[i] == m) return i;
+  return -1;
 }
 
 inline constexpr char START_FEN[] = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";

@@ -74,11 +74,9 @@ void print_fen(const Position& p) {
     if (rank) printf("/");
   }
   printf(" %c ", p.us->colour->is_white ? 'w' : 'b');
-  Bitboard c = p.castling;
   bool any = false;
-  const Bitboard rights[4] = {0x90, 0x11, 0x9000000000000000ULL, 0x1100000000000000ULL};
   for (int i = 0; i < 4; ++i)
-    if ((c & rights[i]) == rights[i]) printf("%c", "KQkq"[i]), any = true;
+    if ((p.castling & CASTLING_RIGHTS[i]) == CASTLING_RIGHTS[i]) printf("%c", "KQkq"[i]), any = true;
   if (!any) printf("-");
   printf(" ");
   if (p.ep_square)

@@ -56,7 +56,7 @@ void search_root() {
   }
 
   int s = state.reported_score;
-  if (is_mate_score(s)) printf("info string Mate in %i half-moves !\n", s > 0 ? MATE - s : s + MATE);
+  if (is_mate_score(s)) printf("info string Mate in %i half-moves !\n", plies_to_mate(s));
   printf("info ");
   print_score(s);
   printf("\n");

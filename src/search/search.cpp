@@ -44,13 +44,10 @@ void reward_cutoff(const MoveList& list, int i, int depth, int side) {
 }
 
 void hash_move_first(MoveList& list, Move hash_move) {
-  if (!hash_move) return;
-  for (int i = 0; i < list.count; ++i)
-    if (list.moves[i] == hash_move) {
-      std::swap(list.moves[0], list.moves[i]);
-      list.moves[0] |= MOVE_HASH;
-      return;
-    }
+  int i = hash_move ? find_move(list, hash_move) : -1;
+  if (i < 0) return;
+  std::swap(list.moves[0], list.moves[i]);
+  list.moves[0] |= MOVE_HASH;
 }
 
 }  // namespace

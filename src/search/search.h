@@ -93,6 +93,8 @@ int64_t clock_ms();
 // Brings the best of entries i.. of the current move list to entry i.
 Move pick_best(int i);
 Move pick_best_root(int i);
+// Plies to the mate a mate score announces, positive for either side.
+constexpr int plies_to_mate(int s) { return s > 0 ? MATE - s : s + MATE; }
 // Score text: "score cp N " or "score mate N ".
 void print_score(int score);
 

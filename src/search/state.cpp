@@ -43,6 +43,12 @@ namespace {
 void refresh_elapsed() { state.elapsed_ms = uint64_t(clock_ms() - state.start_clock); }
 void compute_nps() { state.nps = state.elapsed_ms ? state.nodes / state.elapsed_ms * 1000 : 0; }
 
+// The end of every progress line.
+void print_counters() {
+  printf("time %llu nodes %llu nps %llu hashfull %i\n", (unsigned long long)state.elapsed_ms,
+         (unsigned long long)state.nodes, (unsigned long long)state.nps, hashfull());
+}
+
 // Stack records print_pv may use: it stops before the stack could overflow.
 constexpr int PV_STACK_LIMIT = STACK_SIZE - 2;
 
@@ -91,8 +97,7 @@ int poll_input() {
     printf("info depth %i currmove ", state.iteration_depth);
     print_move_uci(state.current_root_move);
     printf(" currmovenumber %i ", state.current_root_move_number);
-    printf("time %llu nodes %llu nps %llu hashfull %i\n", (unsigned long long)state.elapsed_ms,
-           (unsigned long long)state.nodes, (unsigned long long)state.nps, hashfull());
+    print_counters();
   }
   return state.stop;
 }
@@ -107,8 +112,7 @@ void report_line(Move move, int score, int lower_bound) {
   if (lower_bound) printf("lowerbound ");
   printf("pv ");
   print_pv(move);
-  printf("time %llu nodes %llu nps %llu hashfull %i\n", (unsigned long long)state.elapsed_ms,
-         (unsigned long long)state.nodes, (unsigned long long)state.nps, hashfull());
+  print_counters();
 }
 
 namespace {
@@ -120,10 +124,7 @@ Move legal_table_move() {
   const TTEntry* entry = tt_probe(current_position->key);
   if (!entry || !entry->move) return 0;
   prepare_and_generate();
-  const MoveList& list = current_position->moves;
-  for (int i = 0; i < list.count; ++i)
-    if (list.moves[i] == entry->move) return entry->move;
-  return 0;
+  return find_move(current_position->moves, entry->move) >= 0 ? entry->move : 0;
 }
 
 }  // namespace

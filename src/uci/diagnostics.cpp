@@ -63,12 +63,8 @@ void debug_command() {
   compute_attacks();
   print_board();
   int s = evaluate();
-  if (!is_mate_score(s))
-    printf("score cp %i ", s);
-  else if (s > 0)
-    printf("score mate %i  [%i half-moves]", (30001 - s) / 2, 30000 - s);
-  else
-    printf("score mate %i  [%i half-moves]", -((s + 30001) / 2), s + 30000);
+  print_score(s);
+  if (is_mate_score(s)) printf(" [%i half-moves]", plies_to_mate(s));
   printf("\n\n");
   generate_moves(GEN_ALL);
   MoveList& list = current_position->moves;
