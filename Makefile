@@ -3,31 +3,36 @@
 BUILD := build
 SANITIZE_BUILD := build-sanitize
 JOBS := $(shell nproc 2>/dev/null || echo 2)
+# CMake's own makefiles run as sub-makes: keep their "Entering directory" lines out.
+MAKEFLAGS += --no-print-directory
+CONFIGURE = cmake -S . -B $(1) -DCMAKE_BUILD_TYPE=$(2) $(3) >/dev/null
 
 .PHONY: all build run test sanitize perft-deep perft-speed games fuzz clean
 
 all: build
 
+# The engine alone: a C++20 compiler and CMake are all it needs.
 build:
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DVELTA_TESTS=ON >/dev/null
+	@$(call CONFIGURE,$(BUILD),Release,-DVELTA_TESTS=OFF)
 	@cmake --build $(BUILD) -j $(JOBS)
 
 run: build
 	@./$(BUILD)/velta
 
-test: build
+# The engine and its tests (GoogleTest, Python 3; Stockfish for the differential tests).
+test: test-binaries
 	@tools/ensure_stockfish.sh
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # Unit and whole-program tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize:
-	@cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVELTA_SANITIZE=ON >/dev/null
+	@$(call CONFIGURE,$(SANITIZE_BUILD),Debug,-DVELTA_TESTS=ON -DVELTA_SANITIZE=ON)
 	@cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	@tools/ensure_stockfish.sh
 	@cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
 
-# The deep published perft counts (minutes).
-perft-deep: build
+# The deep perft counts of tests/perft.txt (minutes).
+perft-deep: test-binaries
 	@VELTA_DEEP_PERFT=1 ./$(BUILD)/tests/test_movegen --gtest_filter='Perft*'
 
 # Perft speed beside Stockfish's on the same positions.
@@ -43,6 +48,11 @@ games: build
 # Coverage-guided fuzzing of the command loop (clang, libFuzzer), time-bounded.
 fuzz:
 	@tools/fuzz.sh
+
+.PHONY: test-binaries
+test-binaries:
+	@$(call CONFIGURE,$(BUILD),Release,-DVELTA_TESTS=ON)
+	@cmake --build $(BUILD) -j $(JOBS)
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) build-fuzz

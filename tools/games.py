@@ -21,8 +21,7 @@ import re
 import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "common"))
-from engine import Engine, stockfish_path  # noqa: E402
+from uci_engine import Engine, stockfish_path  # noqa: E402
 
 # (name, FEN or None for the start position, moves played before the clocks start)
 OPENINGS = [

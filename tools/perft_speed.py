@@ -9,8 +9,7 @@ import os
 import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "common"))
-from engine import Engine, start_velta, stockfish_path  # noqa: E402
+from uci_engine import Engine, start_velta, stockfish_path  # noqa: E402
 
 CASES = [  # (name, FEN, depth)
     ("start position", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", 6),

@@ -13,8 +13,9 @@ namespace {
 bool has(const SideState& side, int type) { return side.pieces[type]; }
 bool has_minor(const SideState& side) { return side.pieces[KNIGHT] | side.pieces[BISHOP]; }
 
-int pawns_and_pieces(const SideState& us, const SideState& them) {
-  return evaluate_pawns(us, them) - evaluate_pawns(them, us) + evaluate_pieces(us, them) - evaluate_pieces(them, us);
+int pawns_and_pieces(const SideState& us, const SideState& them, int k) {
+  return evaluate_pawns(us, them, k) - evaluate_pawns(them, us, k) + evaluate_pieces(us, them, k) -
+         evaluate_pieces(them, us, k);
 }
 
 int known_win(const SideState& winner, const SideState& loser) {
@@ -36,8 +37,8 @@ int three_pieces(const Position& p) {
 bool four_pieces(const Position& p, int& score) {
   const SideState& us = *p.us;
   const SideState& them = *p.them;
-  if (has(us, PAWN) && has_minor(them)) return score = pawns_and_pieces(us, them) + 100, true;
-  if (has_minor(us) && has(them, PAWN)) return score = pawns_and_pieces(us, them) - 100, true;
+  if (has(us, PAWN) && has_minor(them)) return score = pawns_and_pieces(us, them, 4) + 100, true;
+  if (has_minor(us) && has(them, PAWN)) return score = pawns_and_pieces(us, them, 4) - 100, true;
   if (has(us, PAWN) || has(them, PAWN)) return false;
   int us_count = popcount(us.pieces[0]);
   if (us_count == 2) {
@@ -59,22 +60,30 @@ bool four_pieces(const Position& p, int& score) {
 }  // namespace
 
 int simple_material(const SideState& a, const SideState& b) {
-  static const int values[6] = {0, 100, 300, 300, 500, 900};
   int sum = 0;
-  for (int t = PAWN; t <= QUEEN; ++t) sum += values[t] * (popcount(a.pieces[t]) - popcount(b.pieces[t]));
+  for (int t = PAWN; t <= QUEEN; ++t) sum += SIMPLE_VALUE[t] * (popcount(a.pieces[t]) - popcount(b.pieces[t]));
   return sum;
 }
 
-int rook_files(const SideState& x, const SideState& y) {
+int psq_sum(const SideState& x, int k) {
+  int sum = PstKing[k][x.king_square];
+  for (Bitboard b = x.pieces[KNIGHT]; b;) sum += PstKnight[k][pop_lsb(b)];
+  for (Bitboard b = x.pieces[BISHOP]; b;) sum += PstBishop[k][pop_lsb(b)];
+  for (Bitboard b = x.pieces[ROOK]; b;) sum += PstRook[k][pop_lsb(b)];
+  for (Bitboard b = x.pieces[QUEEN]; b;) sum += PstQueen[k][pop_lsb(b)];
+  return sum;
+}
+
+int rook_files(const SideState& x, const SideState& y, int k) {
   Bitboard rooks = x.pieces[ROOK];
   if (!rooks) return 0;
-  const int32_t* params = EvalParams[PieceCount];
+  const int32_t* params = EvalParams[k];
   int w = popcount(y.pieces[PAWN]) * params[rook_open_file];
   int s = popcount(rooks & x.colour->last_two_ranks) * w;
   while (rooks) {
     Bitboard ahead = front_span[x.colour->is_white][pop_lsb(rooks)];
     if (ahead & x.pieces[PAWN]) continue;
-    s += ahead & y.pieces[PAWN] ? params[rook_half_open_pct] * w / 100 : w;
+    s += ahead & y.pieces[PAWN] ? pct(params[rook_half_open_pct], w) : w;
   }
   return s;
 }
@@ -84,7 +93,7 @@ int evaluate_lone_king(const SideState& s, const SideState& w, int white_to_move
   Bitboard near_weak = king_attacks[w.king_square], near_strong = king_attacks[s.king_square];
   if (Bitboard pawn = s.pieces[PAWN]) {
     if (weak_to_move && (near_weak & pawn) && !(near_strong & pawn)) return 0;  // the pawn falls
-    int e = evaluate_pawns(s, w);
+    int e = evaluate_pawns(s, w, 3);
     int square = lsb(pawn);
     Bitboard path = front_span[s.colour->is_white][square];
     if (path & s.pieces[KING]) return e + 100;
@@ -104,16 +113,15 @@ int evaluate_lone_king(const SideState& s, const SideState& w, int white_to_move
   return 0;
 }
 
-int evaluate() {
-  const Position& p = *current_position;
+int evaluate(const Position& p) {
   int k = popcount(p.occupied);
-  PieceCount = k;
   if (k == 3) return three_pieces(p);
   int score;
   if (k == 4 && four_pieces(p, score)) return score;
   const SideState& us = *p.us;
   const SideState& them = *p.them;
-  return us.psq_sum - them.psq_sum + rook_files(us, them) - rook_files(them, us) + pawns_and_pieces(us, them);
+  return psq_sum(us, k) - psq_sum(them, k) + rook_files(us, them, k) - rook_files(them, us, k) +
+         pawns_and_pieces(us, them, k);
 }
 
 }  // namespace velta

@@ -41,33 +41,36 @@ enum EvalParam : int {
   EVAL_PARAM_COUNT
 };
 
+// Tables by piece count k (kings and pawns included, 0..32), built at start-up.
+using ParamTable = int32_t[33][EVAL_PARAM_COUNT];
+using ValueTable = int32_t[8][33];
+using SquareTable32 = int32_t[33][64];
 // EvalParams[k][column]: weights with k pieces on the board.
-extern int32_t EvalParams[33][EVAL_PARAM_COUNT];
+extern const ParamTable& EvalParams;
 // PieceValue[row][k]: rows 0-4 pawn..queen material, 5-7 passed pawn on the
 // relative 5th, 6th and 7th rank.
-extern int32_t PieceValue[8][33];
+extern const ValueTable& PieceValue;
 // Piece-square tables [k][square], material included for knight to queen.
-extern int32_t PstKnight[33][64], PstBishop[33][64], PstRook[33][64], PstQueen[33][64], PstKing[33][64];
+extern const SquareTable32 &PstKnight, &PstBishop, &PstRook, &PstQueen, &PstKing;
 extern const int8_t KingCentre[64];
-// Number of pieces of the position being evaluated.
-extern int PieceCount;
+// Material in the simple count of the endgame rules and the exchange test, by type.
+constexpr int SIMPLE_VALUE[7] = {0, 100, 300, 300, 500, 900, 0};
 
 // Fills the tables above; bit-exact double arithmetic, truncation toward zero.
 void init_eval_tables();
 
-// Attack maps by piece type and piece-square sums of both colours of the
-// current position.
-void compute_attacks();
-
-// Score of the current position for the side to move, in centipawns.
-// Requires compute_check_info and compute_attacks for the current record.
-int evaluate();
-// The terms of one side X against the other side Y (both of the current position).
-int evaluate_pawns(const SideState& x, const SideState& y);
-int evaluate_pieces(const SideState& x, const SideState& y);
-int rook_files(const SideState& x, const SideState& y);
+// Score of the record for the side to move, in centipawns. Requires prepare_node(p).
+int evaluate(const Position& p);
+// The terms of one side X against the other side Y, with k pieces on the board.
+int evaluate_pawns(const SideState& x, const SideState& y, int k);
+int evaluate_pieces(const SideState& x, const SideState& y, int k);
+int rook_files(const SideState& x, const SideState& y, int k);
+// Piece-square sum of one side, material included for knight to queen.
+int psq_sum(const SideState& x, int k);
 // Three-piece rule: S has king and one piece or pawn, W a bare king.
 int evaluate_lone_king(const SideState& s, const SideState& w, int white_to_move);
 int simple_material(const SideState& a, const SideState& b);
+// A percentage of a value, truncated toward zero.
+inline int pct(int percent, int value) { return percent * value / 100; }
 
 }  // namespace velta

@@ -6,14 +6,7 @@
 
 namespace velta {
 
-namespace {
-
-inline int pct(int a, int b) { return a * b / 100; }  // truncates toward zero
-
-}  // namespace
-
-int evaluate_pawns(const SideState& x, const SideState& y) {
-  const int k = PieceCount;
+int evaluate_pawns(const SideState& x, const SideState& y, int k) {
   const int32_t* params = EvalParams[k];
   Bitboard own_map = x.attack_info->attacks[0], enemy_map = y.attack_info->attacks[0];
   int s = popcount(x.pieces[PAWN]) * PieceValue[0][k];

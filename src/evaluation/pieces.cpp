@@ -9,8 +9,6 @@ namespace {
 
 constexpr Bitboard SHELTER_SQUARES = 0x6E0000000000006EULL;  // b, c, d, f, g on ranks 1 and 8
 
-inline int pct(int a, int b) { return a * b / 100; }
-
 // Sum of material values (by the current piece count) of the pieces in `set`.
 int material_in(const SideState& side, Bitboard set, int k) {
   int sum = 0;
@@ -37,8 +35,7 @@ int king_safety(const SideState& x, const Bitboard* t, const int32_t* params) {
 
 }  // namespace
 
-int evaluate_pieces(const SideState& x, const SideState& y) {
-  const int k = PieceCount;
+int evaluate_pieces(const SideState& x, const SideState& y, int k) {
   const int32_t* params = EvalParams[k];
   const Bitboard* a = x.attack_info->attacks;
   const Bitboard* t = y.attack_info->attacks;

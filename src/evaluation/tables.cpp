@@ -8,10 +8,17 @@
 
 namespace velta {
 
-int32_t EvalParams[33][EVAL_PARAM_COUNT];
-int32_t PieceValue[8][33];
-int32_t PstKnight[33][64], PstBishop[33][64], PstRook[33][64], PstQueen[33][64], PstKing[33][64];
-int PieceCount;
+namespace {
+// Written by init_eval_tables only; the rest of the engine reads them through
+// the const references below.
+ParamTable params;
+ValueTable values;
+SquareTable32 knight, bishop, rook, queen, king;
+}  // namespace
+
+const ParamTable& EvalParams = params;
+const ValueTable& PieceValue = values;
+const SquareTable32 &PstKnight = knight, &PstBishop = bishop, &PstRook = rook, &PstQueen = queen, &PstKing = king;
 
 // King centralisation bonus, rank 1 first.
 const int8_t KingCentre[64] = {
@@ -46,14 +53,14 @@ int file_centrality(int s) { return file_of(s) < 4 ? file_of(s) : 7 - file_of(s)
 
 void init_piece_values(int k) {
   int m = 32 - k;
-  PieceValue[0][k] = linear(10, m, 75);
-  PieceValue[1][k] = linear_down(300, 17, m);
-  PieceValue[2][k] = linear(2, m, 300);
-  PieceValue[3][k] = linear(70, m, 408);
-  PieceValue[4][k] = linear_down(948, 13, m);
-  PieceValue[5][k] = linear(19, m, 21);
-  PieceValue[6][k] = int(PieceValue[5][k] * PASSED_STEP);
-  PieceValue[7][k] = int(PieceValue[6][k] * PASSED_STEP);
+  values[0][k] = linear(10, m, 75);
+  values[1][k] = linear_down(300, 17, m);
+  values[2][k] = linear(2, m, 300);
+  values[3][k] = linear(70, m, 408);
+  values[4][k] = linear_down(948, 13, m);
+  values[5][k] = linear(19, m, 21);
+  values[6][k] = int(values[5][k] * PASSED_STEP);
+  values[7][k] = int(values[6][k] * PASSED_STEP);
 }
 
 // The king table runs from the full-board row (corners best) at k = 32 to the
@@ -62,8 +69,8 @@ void init_king_table() {
   for (int s = 0; s < 64; ++s) {
     int centrality = rank_centrality(s) + file_centrality(s);
     int full = -17 * centrality, bare = 17 * centrality - 102;
-    PstKing[0][s] = PstKing[1][s] = PstKing[32][s] = full;
-    for (int k = 2; k <= 31; ++k) PstKing[k][s] = full + (32 - k) * (bare - full) / 30;
+    king[0][s] = king[1][s] = king[32][s] = full;
+    for (int k = 2; k <= 31; ++k) king[k][s] = full + (32 - k) * (bare - full) / 30;
   }
 }
 
@@ -71,13 +78,13 @@ void init_king_table() {
 
 void init_eval_tables() {
   for (int k = 0; k <= 32; ++k) {
-    for (int i = 0; i < EVAL_PARAM_COUNT; ++i) EvalParams[k][i] = linear(PARAM_LINES[i][0], 32 - k, PARAM_LINES[i][1]);
+    for (int i = 0; i < EVAL_PARAM_COUNT; ++i) params[k][i] = linear(PARAM_LINES[i][0], 32 - k, PARAM_LINES[i][1]);
     init_piece_values(k);
     for (int s = 0; s < 64; ++s) {
-      PstKnight[k][s] = PieceValue[1][k] + 4 * (rank_centrality(s) + file_centrality(s));
-      PstBishop[k][s] = PieceValue[2][k] + rank_centrality(s);
-      PstRook[k][s] = PieceValue[3][k] + rank_centrality(s) + 2 * file_centrality(s);
-      PstQueen[k][s] = PieceValue[4][k];
+      knight[k][s] = values[1][k] + 4 * (rank_centrality(s) + file_centrality(s));
+      bishop[k][s] = values[2][k] + rank_centrality(s);
+      rook[k][s] = values[3][k] + rank_centrality(s) + 2 * file_centrality(s);
+      queen[k][s] = values[4][k];
     }
   }
   init_king_table();

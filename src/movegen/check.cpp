@@ -34,8 +34,7 @@ Bitboard checkers_of(const AttackInfo& info, const SideState& enemy) {
 
 }  // namespace
 
-void compute_check_info() {
-  Position& p = *current_position;
+void compute_check_info(Position& p) {
   Bitboard occupied = p.occupied;
   Bitboard blockers[2];
   for (int x = 0; x < 2; ++x) {
@@ -53,27 +52,19 @@ void compute_check_info() {
   }
 }
 
-int square_attacked(int s, const ColourInfo& defender, const SideState& attacker) {
-  const Position& p = *current_position;
-  if (defender.is_white ? white_pawn_attacks[s] & p.sides[BLACK].pieces[PAWN]
-                        : black_pawn_attacks[s] & p.sides[WHITE].pieces[PAWN])
-    return 1;
-  if (knight_attacks[s] & attacker.pieces[KNIGHT]) return 1;
-  Bitboard diagonal = bishop_attack(s, p.occupied), straight = rook_attack(s, p.occupied);
-  if (diagonal & attacker.pieces[BISHOP]) return 1;
-  if (straight & attacker.pieces[ROOK]) return 1;
-  return (diagonal | straight) & attacker.pieces[QUEEN] ? 1 : 0;
+bool attacked_by(int s, int defender_is_white, const SideState& attacker, Bitboard attacker_pawns, Bitboard occupied) {
+  Bitboard pawn_squares = defender_is_white ? white_pawn_attacks[s] : black_pawn_attacks[s];
+  return (pawn_squares & attacker_pawns) || (knight_attacks[s] & attacker.pieces[KNIGHT]) ||
+         (bishop_attack(s, occupied) & (attacker.pieces[BISHOP] | attacker.pieces[QUEEN])) ||
+         (rook_attack(s, occupied) & (attacker.pieces[ROOK] | attacker.pieces[QUEEN]));
 }
 
 bool king_attacked(const Position& p, const SideState& side) {
   const SideState& enemy = p.sides[!side.colour->is_white];
   int k = side.king_square;
   Bitboard occupied = p.sides[0].pieces[0] | p.sides[1].pieces[0];
-  Bitboard pawn_squares = side.colour->is_white ? white_pawn_attacks[k] : black_pawn_attacks[k];
-  return (pawn_squares & enemy.pieces[PAWN]) || (knight_attacks[k] & enemy.pieces[KNIGHT]) ||
-         (king_attacks[k] & enemy.pieces[KING]) ||
-         (bishop_attack(k, occupied) & (enemy.pieces[BISHOP] | enemy.pieces[QUEEN])) ||
-         (rook_attack(k, occupied) & (enemy.pieces[ROOK] | enemy.pieces[QUEEN]));
+  return (king_attacks[k] & enemy.pieces[KING]) ||
+         attacked_by(k, side.colour->is_white, enemy, enemy.pieces[PAWN], occupied);
 }
 
 }  // namespace velta

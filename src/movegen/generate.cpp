@@ -1,8 +1,8 @@
 // Legal move generation. Legality comes from the check information (pins,
 // evasion squares, double check) and from the opponent's attack map (squares
-// the king may not enter); only en passant captures are tried out. Each move
-// is marked with the flags that move ordering reads.
-#include "evaluation/evaluation.h"
+// the king may not enter); en passant captures, which remove two pieces from
+// one line, are tested on the board after the capture. Each move is marked
+// with the flags that move ordering reads.
 #include "movegen/movegen.h"
 
 namespace velta {
@@ -58,9 +58,9 @@ inline Bitboard unpinned(const Generator& g, int from, Bitboard destinations) {
   int count = list.count;
   for (Bitboard b = unpinned(g, from, destinations); b;) {
     int to = pop_lsb(b);
-    Move m = base | Move(to) | Move((check_to >> to) & 1) << 18 | Move((escape_to >> to) & 1) << 17 |
+    Move m = base | Move(to) | Move((check_to >> to) & 1) << CHECK_BIT | Move((escape_to >> to) & 1) << ESCAPE_BIT |
              discovered_flag(g, from, to);
-    if (enemies & bit(to)) m |= Move(captured_type(*p.them, to)) << 20;
+    if (enemies & bit(to)) m |= Move(captured_type(*p.them, to)) << CAPTURED_SHIFT;
     if (g.mode != GEN_TACTICAL || (m & ORDER_KEY_MASK)) list.moves[count++] = m;
   }
   list.count = count;
@@ -73,28 +73,29 @@ void add_promotions(Generator& g, const Position& p, int from, Bitboard destinat
     Move m = encode_move(from, to, PAWN, captured_type(*p.them, to)) | discovered_flag(g, from, to);
     Bitboard occupied = p.occupied & ~bit(from);
     Bitboard straight = rook_attack(to, occupied), diagonal = bishop_attack(to, occupied);
-    append(g, m | Move(QUEEN) << 24 | ((straight | diagonal) & enemy_king ? MOVE_CHECK : 0));
-    append(g, m | Move(ROOK) << 24 | (straight & enemy_king ? MOVE_CHECK : 0));
-    append(g, m | Move(BISHOP) << 24 | (diagonal & enemy_king ? MOVE_CHECK : 0));
-    append(g, m | Move(KNIGHT) << 24 | (knight_attacks[to] & enemy_king ? MOVE_CHECK : 0));
+    append(g, m | Move(QUEEN) << PROMOTION_SHIFT | ((straight | diagonal) & enemy_king ? MOVE_CHECK : 0));
+    append(g, m | Move(ROOK) << PROMOTION_SHIFT | (straight & enemy_king ? MOVE_CHECK : 0));
+    append(g, m | Move(BISHOP) << PROMOTION_SHIFT | (diagonal & enemy_king ? MOVE_CHECK : 0));
+    append(g, m | Move(KNIGHT) << PROMOTION_SHIFT | (knight_attacks[to] & enemy_king ? MOVE_CHECK : 0));
   }
 }
 
-// En passant captures are made and tested, since they can uncover an attack
-// on the own king along the rank of both pawns.
+// An en passant capture can uncover an attack on either king along the rank
+// or diagonal of the two pawns, so both kings are tested on the board after
+// the capture; a check it gives is also a discovered one.
 void add_en_passant(Generator& g, const Position& p) {
   int e = lsb(p.ep_square);
   int white = p.us->colour->is_white;
+  int captured_square = white ? e - 8 : e + 8;
   Bitboard candidates = (white ? black_pawn_attacks[e] : white_pawn_attacks[e]) & p.us->pieces[PAWN];
   while (candidates) {
-    Move m = encode_move(pop_lsb(candidates), e, PAWN, PAWN);
-    make_move(m);
-    const Position& n = *current_position;
-    bool legal = !square_attacked(n.them->king_square, *n.them->colour, *n.us);
-    bool check = square_attacked(n.us->king_square, *n.us->colour, *n.them);
-    take_back();
-    if (check) m |= MOVE_CHECK | MOVE_DISCOVERED;
-    if (legal) append(g, m);
+    int from = pop_lsb(candidates);
+    Bitboard occupied = p.occupied ^ bit(from) ^ bit(e) ^ bit(captured_square);
+    Bitboard our_pawns = p.us->pieces[PAWN] ^ bit(from) ^ bit(e);
+    Bitboard their_pawns = p.them->pieces[PAWN] ^ bit(captured_square);
+    Move m = encode_move(from, e, PAWN, PAWN);
+    if (attacked_by(g.enemy_king, !white, *p.us, our_pawns, occupied)) m |= MOVE_CHECK | MOVE_DISCOVERED;
+    if (!attacked_by(g.king, white, *p.them, their_pawns, occupied)) append(g, m);
   }
 }
 
@@ -160,8 +161,7 @@ void add_castling(Generator& g, const Position& p) {
 
 }  // namespace
 
-void generate_moves(int mode) {
-  Position& p = *current_position;
+void generate_moves(Position& p, int mode) {
   const AttackInfo& ours = *p.us->attack_info;
   const AttackInfo& theirs = *p.them->attack_info;
   Generator g{&p.moves,
@@ -194,12 +194,6 @@ void generate_moves(int mode) {
   }
   add_king_moves(g, p);
   if (mode == GEN_ALL && !ours.checkers && (p.castling & bit(g.king))) add_castling(g, p);
-}
-
-void prepare_and_generate() {
-  compute_check_info();
-  compute_attacks();
-  generate_moves(GEN_ALL);
 }
 
 }  // namespace velta

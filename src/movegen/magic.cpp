@@ -1,7 +1,6 @@
 // Magic bitboards for rooks and bishops: the relevant occupancy of a square,
 // multiplied by the square's multiplier and shifted right, indexes a
 // fixed-stride slice of attack sets. Built once at start-up.
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -10,12 +9,14 @@
 
 namespace velta {
 
-Bitboard rook_masks[64], bishop_masks[64];
-uint32_t rook_shifts[64], bishop_shifts[64];
-Bitboard rook_attacks[64 * 4096], bishop_attacks[64 * 512];
+namespace {
+MagicTables tables;
+}  // namespace
+
+const MagicTables& magic = tables;
 
 // Built-in multipliers; a table whose first entry is zero is searched for at start-up.
-uint64_t rook_magics[64] = {
+const uint64_t BUILT_IN_ROOK_MAGICS[64] = {
     0x0080041022854002ULL, 0x04c0004010042000ULL, 0x02000a0240201080ULL, 0x1600082012021240ULL, 0x1100121005000800ULL,
     0x4200080403020010ULL, 0x020020c10a000c08ULL, 0x0180108001a04d00ULL, 0x1046002102004080ULL, 0x0211402000401004ULL,
     0x40a1002006110040ULL, 0x4001002009001000ULL, 0x0011000408010010ULL, 0x0002000200102408ULL, 0x0801000200610014ULL,
@@ -30,7 +31,7 @@ uint64_t rook_magics[64] = {
     0x0200104900840200ULL, 0x0a4100812200409aULL, 0x0408400011002081ULL, 0x0814102000084101ULL, 0x0200200410000901ULL,
     0x0003004442080011ULL, 0x2001008204000801ULL, 0x0021100248010c84ULL, 0x0124002401044082ULL,
 };
-uint64_t bishop_magics[64] = {
+const uint64_t BUILT_IN_BISHOP_MAGICS[64] = {
     0x0410200240902101ULL, 0x000e100c05004000ULL, 0x0084042c00480101ULL, 0x0048214040080060ULL, 0x14c4030800004240ULL,
     0x410a0844140000c0ULL, 0x0102110420b40600ULL, 0x4002212818141002ULL, 0x1001100a18080880ULL, 0x10a0020801040080ULL,
     0x04e4512805830100ULL, 0x0101044040804020ULL, 0x00080c0520004006ULL, 0x0020020854340500ULL, 0x3208009210022000ULL,
@@ -48,9 +49,7 @@ uint64_t bishop_magics[64] = {
 
 namespace {
 
-constexpr int ROOK_DIRECTIONS[4][2] = {{0, 1}, {0, -1}, {1, 0}, {-1, 0}};
-constexpr int BISHOP_DIRECTIONS[4][2] = {{1, 1}, {-1, 1}, {1, -1}, {-1, -1}};
-
+// One piece kind's part of the tables.
 struct SliderTables {
   const int (*directions)[2];
   int slice;  // entries per square
@@ -58,10 +57,7 @@ struct SliderTables {
   uint32_t* shifts;
   uint64_t* magics;
   Bitboard* attacks;
-  const char* name;
 };
-
-bool on_board(int file, int rank) { return file >= 0 && file < 8 && rank >= 0 && rank < 8; }
 
 // Attack set for an occupancy by walking each ray up to and including the first blocker.
 Bitboard walk_attacks(const int (*directions)[2], int s, Bitboard occupied) {
@@ -95,34 +91,6 @@ Bitboard nth_occupancy(Bitboard mask, int i) {
   return occupancy;
 }
 
-void halt_out_of_memory() {
-  printf("info string Not enough memory to build the attack tables\n");
-  printf("info string Velta will now halt...\n");
-  exit(1);
-}
-
-void build(const SliderTables& t) {
-  auto* occupancies = static_cast<Bitboard*>(calloc(size_t(64) * t.slice, sizeof(Bitboard)));
-  auto* attack_sets = static_cast<Bitboard*>(calloc(size_t(64) * t.slice, sizeof(Bitboard)));
-  if (!occupancies || !attack_sets) halt_out_of_memory();
-  for (int s = 0; s < 64; ++s) {
-    t.masks[s] = relevant_mask(t.directions, s);
-    t.shifts[s] = 64 - popcount(t.masks[s]);
-    for (int i = 0; i < 1 << popcount(t.masks[s]); ++i) {
-      occupancies[s * t.slice + i] = nth_occupancy(t.masks[s], i);
-      attack_sets[s * t.slice + i] = walk_attacks(t.directions, s, occupancies[s * t.slice + i]);
-    }
-  }
-  if (t.magics[0] == 0) find_magics(t.masks, t.shifts, occupancies, attack_sets, t.slice, t.magics, t.name);
-  for (int s = 0; s < 64; ++s)
-    for (int i = 0; i < 1 << popcount(t.masks[s]); ++i) {
-      uint64_t index = (occupancies[s * t.slice + i] * t.magics[s]) >> t.shifts[s];
-      t.attacks[s * t.slice + index] = attack_sets[s * t.slice + i];
-    }
-  free(occupancies);
-  free(attack_sets);
-}
-
 // 64 random bits from four calls of rand, 16 bits each, lowest first.
 uint64_t random_u64() {
   uint64_t r = 0;
@@ -130,40 +98,58 @@ uint64_t random_u64() {
   return r;
 }
 
+// A multiplier for one square that sends no two occupancies with different
+// attack sets to the same slot.
+uint64_t find_magic(const Bitboard* occupancies, const Bitboard* attack_sets, int size, uint32_t shift) {
+  static Bitboard slots[ROOK_SLICE];
+  for (;;) {
+    // Sparse candidates (the AND of three random words) collide less often.
+    uint64_t candidate = random_u64() & random_u64() & random_u64();
+    memset(slots, 0, sizeof(Bitboard) * size);
+    int i = 0;
+    for (; i < size; ++i) {
+      Bitboard& slot = slots[(occupancies[i] * candidate) >> shift];
+      if (slot && slot != attack_sets[i]) break;
+      slot = attack_sets[i];  // attack sets are never empty, so zero marks a free slot
+    }
+    if (i == size) return candidate;
+  }
+}
+
+// Fills one piece kind's tables; returns false when the scratch lists cannot be had.
+bool build(const SliderTables& t, const uint64_t* multipliers, bool& searched) {
+  auto* occupancies = static_cast<Bitboard*>(calloc(size_t(64) * t.slice, sizeof(Bitboard)));
+  auto* attack_sets = static_cast<Bitboard*>(calloc(size_t(64) * t.slice, sizeof(Bitboard)));
+  if (!occupancies || !attack_sets) return free(occupancies), free(attack_sets), false;
+  searched = multipliers[0] == 0;
+  if (searched) srand(unsigned(time(nullptr)));
+  for (int s = 0; s < 64; ++s) {
+    t.masks[s] = relevant_mask(t.directions, s);
+    t.shifts[s] = 64 - popcount(t.masks[s]);
+    int size = 1 << popcount(t.masks[s]);
+    Bitboard* occ = occupancies + s * t.slice;
+    Bitboard* att = attack_sets + s * t.slice;
+    for (int i = 0; i < size; ++i) occ[i] = nth_occupancy(t.masks[s], i), att[i] = walk_attacks(t.directions, s, occ[i]);
+    t.magics[s] = searched ? find_magic(occ, att, size, t.shifts[s]) : multipliers[s];
+    for (int i = 0; i < size; ++i) t.attacks[s * t.slice + ((occ[i] * t.magics[s]) >> t.shifts[s])] = att[i];
+  }
+  free(occupancies);
+  free(attack_sets);
+  return true;
+}
+
 }  // namespace
 
-void find_magics(const Bitboard* masks, const uint32_t* shifts, const Bitboard* occupancies,
-                 const Bitboard* attack_sets, int slice, uint64_t* magics, const char* name) {
-  static Bitboard magic_slots[4096];
-  printf("Magic numbers for %s :\n", name);
-  srand(unsigned(time(nullptr)));
-  for (int s = 0; s < 64; ++s) {
-    int size = 1 << popcount(masks[s]);
-    const Bitboard* occ = occupancies + s * slice;
-    const Bitboard* att = attack_sets + s * slice;
-    for (;;) {
-      // Sparse candidates (the AND of three random words) collide less often.
-      uint64_t candidate = random_u64() & random_u64() & random_u64();
-      memset(magic_slots, 0, sizeof(Bitboard) * size);
-      int i = 0;
-      for (; i < size; ++i) {
-        Bitboard& slot = magic_slots[(occ[i] * candidate) >> shifts[s]];
-        if (slot && slot != att[i]) break;
-        slot = att[i];  // attack sets are never empty, so zero marks a free slot
-      }
-      if (i == size) {
-        magics[s] = candidate;
-        printf("0x%08x%08x, ", unsigned(candidate >> 32), unsigned(candidate));
-        break;
-      }
-    }
-  }
-  printf("\n");
+MagicBuild build_magic_tables(MagicTables& t, const uint64_t* rook_multipliers, const uint64_t* bishop_multipliers) {
+  MagicBuild result{};
+  result.out_of_memory =
+      !build({ROOK_DIRECTIONS, ROOK_SLICE, t.rook_masks, t.rook_shifts, t.rook_magics, t.rook_attacks},
+             rook_multipliers, result.searched_rooks) ||
+      !build({BISHOP_DIRECTIONS, BISHOP_SLICE, t.bishop_masks, t.bishop_shifts, t.bishop_magics, t.bishop_attacks},
+             bishop_multipliers, result.searched_bishops);
+  return result;
 }
 
-void init_attack_tables() {
-  build({ROOK_DIRECTIONS, 4096, rook_masks, rook_shifts, rook_magics, rook_attacks, "rooks"});
-  build({BISHOP_DIRECTIONS, 512, bishop_masks, bishop_shifts, bishop_magics, bishop_attacks, "bishops"});
-}
+MagicBuild init_attack_tables() { return build_magic_tables(tables, BUILT_IN_ROOK_MAGICS, BUILT_IN_BISHOP_MAGICS); }
 
 }  // namespace velta

@@ -1,4 +1,5 @@
-// Attack tables, check information, legal move generation and perft.
+// Attack tables, check information, attack maps, legal move generation,
+// perft, and the position set-up checks that need them.
 #pragma once
 
 #include <array>
@@ -10,6 +11,10 @@ namespace velta {
 
 using SquareTable = std::array<Bitboard, 64>;
 
+// Directions as (file step, rank step).
+constexpr int ROOK_DIRECTIONS[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
+constexpr int BISHOP_DIRECTIONS[4][2] = {{1, 1}, {-1, 1}, {1, -1}, {-1, -1}};
+
 // Constant tables by square.
 extern const SquareTable knight_attacks, king_attacks;
 extern const SquareTable white_pawn_attacks, black_pawn_attacks;
@@ -18,48 +23,76 @@ extern const SquareTable rook_rays, bishop_rays, queen_rays;  // attacks on an e
 // squares lie on one line exactly when the AND of their words is not zero.
 extern const std::array<uint64_t, 64> line_bits;
 
-// Magic bitboards: (occupancy & mask) * multiplier >> shift indexes the square's slice.
-extern Bitboard rook_masks[64], bishop_masks[64];
-extern uint32_t rook_shifts[64], bishop_shifts[64];
-extern uint64_t rook_magics[64], bishop_magics[64];
-extern Bitboard rook_attacks[64 * 4096], bishop_attacks[64 * 512];
+// Magic bitboards: (occupancy & mask) * multiplier >> shift indexes the
+// square's fixed-stride slice of attack sets.
+constexpr int ROOK_SLICE = 4096, BISHOP_SLICE = 512;
+struct MagicTables {
+  Bitboard rook_masks[64], bishop_masks[64];
+  uint64_t rook_magics[64], bishop_magics[64];
+  uint32_t rook_shifts[64], bishop_shifts[64];
+  Bitboard rook_attacks[64 * ROOK_SLICE], bishop_attacks[64 * BISHOP_SLICE];
+};
+extern const MagicTables& magic;  // the engine's tables, built by init_attack_tables
+extern const uint64_t BUILT_IN_ROOK_MAGICS[64], BUILT_IN_BISHOP_MAGICS[64];
 
-inline Bitboard rook_attack(int s, Bitboard occupied) {
-  return rook_attacks[s * 4096 + (((occupied & rook_masks[s]) * rook_magics[s]) >> rook_shifts[s])];
+inline Bitboard rook_attack(const MagicTables& t, int s, Bitboard occupied) {
+  return t.rook_attacks[s * ROOK_SLICE + (((occupied & t.rook_masks[s]) * t.rook_magics[s]) >> t.rook_shifts[s])];
 }
-inline Bitboard bishop_attack(int s, Bitboard occupied) {
-  return bishop_attacks[s * 512 + (((occupied & bishop_masks[s]) * bishop_magics[s]) >> bishop_shifts[s])];
+inline Bitboard bishop_attack(const MagicTables& t, int s, Bitboard occupied) {
+  return t.bishop_attacks[s * BISHOP_SLICE +
+                          (((occupied & t.bishop_masks[s]) * t.bishop_magics[s]) >> t.bishop_shifts[s])];
 }
+inline Bitboard rook_attack(int s, Bitboard occupied) { return rook_attack(magic, s, occupied); }
+inline Bitboard bishop_attack(int s, Bitboard occupied) { return bishop_attack(magic, s, occupied); }
 inline bool on_one_line(int a, int b, int c) { return line_bits[a] & line_bits[b] & line_bits[c]; }
 
-// Builds the rook and then the bishop tables; a multiplier table whose first
-// entry is zero is searched for first (and printed).
-void init_attack_tables();
-// Finds and prints multipliers for one piece from its occupancy/attack lists.
-void find_magics(const Bitboard* masks, const uint32_t* shifts, const Bitboard* occupancies,
-                 const Bitboard* attack_sets, int slice, uint64_t* magics, const char* name);
+// What a build of the slider tables did: a multiplier table whose first entry
+// is zero is searched for first.
+struct MagicBuild {
+  bool out_of_memory;
+  bool searched_rooks, searched_bishops;
+};
+MagicBuild build_magic_tables(MagicTables& t, const uint64_t* rook_multipliers, const uint64_t* bishop_multipliers);
+// The engine's tables from the built-in multipliers.
+MagicBuild init_attack_tables();
 
-// Fills checkers, pinned, discoverers, evasion mask and check squares of both
-// colours of the current position.
-void compute_check_info();
-// 1 when the square, owned by colour `defender`, is attacked by the pieces
-// (not the king) of `attacker`, with the current position's occupancy.
-int square_attacked(int square, const ColourInfo& defender, const SideState& attacker);
+// Fills checkers, pinned, discoverers, evasion mask and check squares of both colours.
+void compute_check_info(Position& p);
+// Whether square s, owned by the defender's colour, is attacked by the
+// knights, sliders and the given pawns of `attacker` through `occupied`.
+bool attacked_by(int s, int defender_is_white, const SideState& attacker, Bitboard attacker_pawns, Bitboard occupied);
 // Whether the king of `side` stands attacked in the record p (kings included).
 bool king_attacked(const Position& p, const SideState& side);
+// Attack maps by piece type of both colours. Maps are computed against all
+// occupied squares, so a square of a side's map holding one of its own pieces
+// means that piece is defended.
+void compute_attack_maps(Position& p);
+// What every node computes before it generates or evaluates: check
+// information, then attack maps.
+inline void prepare_node(Position& p) {
+  compute_check_info(p);
+  compute_attack_maps(p);
+}
 
 // Generator modes.
 constexpr int GEN_ALL = 0, GEN_TACTICAL = 1, GEN_CAPTURES = 2;
-// Fills current_position->moves with legal moves. Requires compute_check_info
-// and compute_attacks for the current record.
-void generate_moves(int mode);
-// Check information, attack maps and all legal moves of the current record.
-void prepare_and_generate();
+// Fills p.moves with legal moves. Requires prepare_node(p).
+void generate_moves(Position& p, int mode);
+// prepare_node and all legal moves of the current record.
+inline MoveList& legal_moves(Board& b) {
+  prepare_node(*b.current);
+  generate_moves(*b.current, GEN_ALL);
+  return b.current->moves;
+}
 
-// Leaf count of the legal move tree from level to last (last = depth - 1),
-// printing the root breakdown. Stops early, returning a partial count, when
-// perft_interrupted is set by waiting input.
-uint64_t perft(int level, int last);
-extern bool perft_interrupted;
+// Leaf count of the legal move tree `depth` plies deep (depth >= 1).
+uint64_t perft(Board& b, int depth);
+
+// Sets up the board from a FEN, keeping the old position when the text fails
+// a check; returns the failed check or nullptr.
+const char* set_position(Board& b, const char* fen);
+// Plays one word of a move list if it names a legal move; returns the failed
+// check or nullptr. A long game drops history that can no longer repeat.
+const char* play_move(Board& b, const char* word);
 
 }  // namespace velta

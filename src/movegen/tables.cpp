@@ -6,8 +6,6 @@ namespace velta {
 
 namespace {
 
-constexpr bool on_board(int file, int rank) { return file >= 0 && file < 8 && rank >= 0 && rank < 8; }
-
 template <int N>
 constexpr SquareTable leaper(const int (&steps)[N][2]) {
   SquareTable t{};
@@ -33,8 +31,6 @@ constexpr int KNIGHT_STEPS[8][2] = {{1, 2}, {2, 1}, {2, -1}, {1, -2}, {-1, -2}, 
 constexpr int KING_STEPS[8][2] = {{1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}, {-1, -1}, {0, -1}, {1, -1}};
 constexpr int WHITE_PAWN_STEPS[2][2] = {{-1, 1}, {1, 1}};
 constexpr int BLACK_PAWN_STEPS[2][2] = {{-1, -1}, {1, -1}};
-constexpr int ROOK_DIRECTIONS[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
-constexpr int BISHOP_DIRECTIONS[4][2] = {{1, 1}, {-1, 1}, {1, -1}, {-1, -1}};
 
 constexpr SquareTable union_of(const SquareTable& a, const SquareTable& b) {
   SquareTable t{};

@@ -1,41 +1,33 @@
 // FEN reading. A FEN is read into a scratch record and checked completely
-// before it replaces record 0, so a rejected text never leaves a half-built
-// position behind: the engine keeps the position it had.
+// before it may replace record 0, so a rejected text never leaves a
+// half-built position behind: the engine keeps the position it had.
 #include <cstdio>
 #include <cstring>
 
-#include "movegen/movegen.h"
 #include "position/position.h"
 
 namespace velta {
 
 namespace {
 
-constexpr int FEN_TEXT_SIZE = 8192;
+constexpr int TEXT_SIZE = 8192;  // a whole input line
 
-// The six sections of the last FEN read, each a zero-terminated word.
+// The six sections of a FEN, each a zero-terminated word.
 struct FenSections {
-  char placement[FEN_TEXT_SIZE];
-  char side[FEN_TEXT_SIZE];
-  char castling[FEN_TEXT_SIZE];
-  char en_passant[FEN_TEXT_SIZE];
-  char halfmove[FEN_TEXT_SIZE];
-  char fullmove[FEN_TEXT_SIZE];
+  const char *placement, *side, *castling, *en_passant, *halfmove, *fullmove;
 };
-FenSections fen;
-Position scratch;
 
-// Cuts the text into words; returns the number of sections filled (stops at six).
-int split_sections(const char* text) {
-  static char work[FEN_TEXT_SIZE];
-  snprintf(work, sizeof work, "%s", text);
-  char* sections[6] = {fen.placement, fen.side, fen.castling, fen.en_passant, fen.halfmove, fen.fullmove};
+// Cuts `work` into words in place; returns the number of sections filled
+// (stops at six). Four words are a complete FEN without its counters.
+int split_sections(char* work, FenSections& fen) {
+  const char** sections[6] = {&fen.placement, &fen.side, &fen.castling, &fen.en_passant, &fen.halfmove, &fen.fullmove};
   int section = 0;
-  for (char* word = strtok(work, " "); word && section < 6; word = strtok(nullptr, " "))
-    strcpy(sections[section++], word);
+  char* rest = nullptr;
+  for (char* word = strtok_r(work, " ", &rest); word && section < 6; word = strtok_r(nullptr, " ", &rest))
+    *sections[section++] = word;
   if (section == 4) {
-    strcpy(fen.halfmove, "0");
-    strcpy(fen.fullmove, "1");
+    fen.halfmove = "0";
+    fen.fullmove = "1";
     section = 6;
   }
   return section;
@@ -43,10 +35,10 @@ int split_sections(const char* text) {
 
 // Places the pieces of the placement section. Every rank must hold exactly
 // eight squares, so the square index can never leave the board.
-const char* read_placement(Position& p) {
+const char* read_placement(const char* placement, Position& p) {
   static const char letters[] = "pnbrqk";
   int index = 56, file = 0, rank_count = 1;
-  for (const char* c = fen.placement; *c; ++c) {
+  for (const char* c = placement; *c; ++c) {
     if (*c == '/') {
       if (file != 8 || rank_count == 8) return "position == 8";
       index -= 16, file = 0, ++rank_count;
@@ -68,11 +60,11 @@ const char* read_placement(Position& p) {
 }
 
 // Castling letters count only while their king and rook stand on their squares.
-Bitboard read_castling(const Position& p) {
+Bitboard read_castling(const char* letters, const Position& p) {
   const Bitboard* w = p.sides[WHITE].pieces;
   const Bitboard* b = p.sides[BLACK].pieces;
   Bitboard set = 0;
-  for (const char* c = fen.castling; *c; ++c) {
+  for (const char* c = letters; *c; ++c) {
     if (*c == 'K' && (w[KING] & bit(4)) && (w[ROOK] & bit(7))) set |= bit(4) | bit(7);
     if (*c == 'Q' && (w[KING] & bit(4)) && (w[ROOK] & bit(0))) set |= bit(4) | bit(0);
     if (*c == 'k' && (b[KING] & bit(60)) && (b[ROOK] & bit(63))) set |= bit(60) | bit(63);
@@ -83,10 +75,10 @@ Bitboard read_castling(const Position& p) {
 
 // An en passant square counts only behind an enemy pawn that has just made a
 // double step: empty itself, with the pawn in front and the start square empty.
-const char* read_en_passant(Position& p) {
-  if (strlen(fen.en_passant) != 2) return nullptr;
-  const char* f = strchr("abcdefgh", fen.en_passant[0]);
-  const char* r = strchr("12345678", fen.en_passant[1]);
+const char* read_en_passant(const char* word, Position& p) {
+  if (strlen(word) != 2) return nullptr;
+  const char* f = strchr("abcdefgh", word[0]);
+  const char* r = strchr("12345678", word[1]);
   int file = f && *f ? int(f - "abcdefgh") : -1;
   int rank = r && *r ? int(r - "12345678") : -1;
   if (file == -1) return "file != -1";
@@ -131,41 +123,39 @@ const char* check_board(const Position& p) {
   if ((p.sides[WHITE].pieces[PAWN] | p.sides[BLACK].pieces[PAWN]) & 0xff000000000000ffULL)
     return "no pawn on the first or last rank";
   if (!reachable_material(p.sides[WHITE]) || !reachable_material(p.sides[BLACK])) return "material reachable in a game";
-  if (king_attacked(p, *p.them)) return "side not to move is not in check";
   return nullptr;
 }
 
-const char* read_sections(Position& p) {
-  memset(&p, 0, sizeof p);
-  if (const char* failed = read_placement(p)) return failed;
+const char* read_sections(const FenSections& fen, Position& p) {
+  memset(static_cast<void*>(&p), 0, sizeof p);
+  if (const char* failed = read_placement(fen.placement, p)) return failed;
   derive_board(p);
   link_record(p, fen.side[0] == 'w');
-  p.castling = read_castling(p);
-  if (const char* failed = read_en_passant(p)) return failed;
+  p.castling = read_castling(fen.castling, p);
+  if (const char* failed = read_en_passant(fen.en_passant, p)) return failed;
   int draw = 0;
   if (sscanf(fen.halfmove, "%i", &draw) != 1) return "sscanf(fen.halfmove, \"%i\", &draw) == 1";
   if (draw < 0 || draw > 9999) return "0 <= halfmove clock <= 9999";
   p.halfmove_clock = draw;
   if (const char* failed = check_board(p)) return failed;
   p.key = key_from_scratch(p);
+  compute_pawn_masks(p);
   return nullptr;
 }
 
 }  // namespace
 
-bool read_fen(const char* text) {
-  const char* failed = split_sections(text) == 6 ? read_sections(scratch) : "section == 6";
-  if (failed) {
-    report_failed_check(failed);
-    return false;
-  }
-  memset(position_stack, 0, sizeof position_stack);
-  ply_count = dropped_plies = 0;
-  current_position = position_stack;
-  position_stack[0] = scratch;
-  link_record(position_stack[0], scratch.us->colour->is_white);
-  compute_pawn_masks();
-  return true;
+const char* parse_fen(const char* text, Position& out) {
+  char work[TEXT_SIZE];
+  snprintf(work, sizeof work, "%s", text);
+  FenSections fen{};
+  return split_sections(work, fen) == 6 ? read_sections(fen, out) : "section == 6";
+}
+
+void set_root(Board& b, const Position& root) {
+  b.ply_count = b.dropped_plies = 0;
+  b.current = b.stack;
+  copy_record(b.stack[0], root);
 }
 
 }  // namespace velta

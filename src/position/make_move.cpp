@@ -28,8 +28,8 @@ inline void toggle(SideState& side, int type, Bitboard squares) {
 
 }  // namespace
 
-void make_move(Move m) {
-  Position& c = *current_position;
+void make_move(Board& b, Move m) {
+  Position& c = *b.current;
   Position& n = (&c)[1];
   c.move_played = m;
   copy_forward(c, n);
@@ -40,8 +40,8 @@ void make_move(Move m) {
   int captured = move_captured(m), promotion = move_promotion(m);
 
   n.ep_square = 0;
-  uint64_t key = n.key ^ ZobristKeys[kb[piece] + from] ^ ZobristKeys[kb[piece] + to] ^ ZobristKeys[780];
-  if (c.ep_square) key ^= ZobristKeys[772 + file_of(lsb(c.ep_square))];
+  uint64_t key = n.key ^ ZobristKeys[kb[piece] + from] ^ ZobristKeys[kb[piece] + to] ^ ZobristKeys[KEY_WHITE_TO_MOVE];
+  if (c.ep_square) key ^= en_passant_key(c.ep_square);
   n.halfmove_clock = c.halfmove_clock + 1;
   int capture_square = to;
 
@@ -50,7 +50,7 @@ void make_move(Move m) {
     if ((from ^ to) == 16) {
       int passed = (from + to) / 2;
       n.ep_square = bit(passed);
-      key ^= ZobristKeys[772 + file_of(passed)];
+      key ^= en_passant_key(n.ep_square);
     }
     if (bit(to) == c.ep_square) capture_square = mover.colour->is_white ? to - 8 : to + 8;
     toggle(mover, PAWN, bit(from) | bit(to));
@@ -86,42 +86,38 @@ void make_move(Move m) {
     key ^= castling_key(n.castling);
   }
   n.key = key;
-  current_position = &n;
+  b.current = &n;
   n.occupied = n.sides[0].pieces[0] | n.sides[1].pieces[0];
   n.king_and_pawns_only = has_king_and_pawns_only(n);
-  ++ply_count;
-  if (piece == PAWN || captured == PAWN) compute_pawn_masks();
+  ++b.ply_count;
+  if (piece == PAWN || captured == PAWN) compute_pawn_masks(n);
 }
 
-void make_null_move() {
-  Position& c = *current_position;
+void make_null_move(Board& b) {
+  Position& c = *b.current;
   Position& n = (&c)[1];
   c.move_played = 0;
   copy_forward(c, n);
-  n.key ^= ZobristKeys[780];
-  if (c.ep_square) n.key ^= ZobristKeys[772 + file_of(lsb(c.ep_square))];
+  n.key ^= ZobristKeys[KEY_WHITE_TO_MOVE];
+  if (c.ep_square) n.key ^= en_passant_key(c.ep_square);
   n.ep_square = 0;
   n.occupied = c.occupied;
   n.halfmove_clock = c.halfmove_clock + 1;
   n.king_and_pawns_only = c.king_and_pawns_only;
-  current_position = &n;
-  ++ply_count;
+  b.current = &n;
+  ++b.ply_count;
 }
 
 // Positions before the last capture or pawn move can never occur again, so a
 // long game may drop them from the stack without changing any draw decision.
-bool compact_history() {
-  int r = ply_count;
-  while (r > 0 && position_stack[r].halfmove_clock > position_stack[r - 1].halfmove_clock) --r;
+bool compact_history(Board& b) {
+  int r = b.ply_count;
+  while (r > 0 && b.stack[r].halfmove_clock > b.stack[r - 1].halfmove_clock) --r;
   if (r == 0) return false;
-  for (int i = 0; i + r <= ply_count; ++i) {
-    int white_to_move = position_stack[i + r].us->colour->is_white;
-    position_stack[i] = position_stack[i + r];
-    link_record(position_stack[i], white_to_move);
-  }
-  ply_count -= r;
-  dropped_plies += r;
-  current_position = &position_stack[ply_count];
+  for (int i = 0; i + r <= b.ply_count; ++i) copy_record(b.stack[i], b.stack[i + r]);
+  b.ply_count -= r;
+  b.dropped_plies += r;
+  b.current = &b.stack[b.ply_count];
   return true;
 }
 

@@ -1,15 +1,10 @@
-// Global position state, per-colour constants, pawn geometry and keys.
+// Per-colour constants, pawn geometry, keys, and the record helpers.
 #include <array>
-#include <cstdio>
+#include <cstring>
 
 #include "position/position.h"
 
 namespace velta {
-
-Position position_stack[STACK_SIZE];
-int ply_count;
-int dropped_plies;
-Position* current_position = position_stack;
 
 const uint64_t ZobristKeys[781] = {
 #include "position/zobrist_keys.inc"
@@ -88,10 +83,19 @@ int has_king_and_pawns_only(const Position& p) {
          popcount(p.sides[1].pieces[0] & ~p.sides[1].pieces[PAWN]) == 1;
 }
 
-void report_failed_check(const char* check) { fprintf(stderr, "engine: check failed: %s\n", check); }
+void copy_record(Position& to, const Position& from) {
+  memcpy(static_cast<void*>(&to), &from, sizeof to);
+  link_record(to, from.us->colour->is_white);
+}
 
-void compute_pawn_masks() {
-  Position& p = *current_position;
+int piece_on(const Position& p, int s, int& colour) {
+  for (int t = PAWN; t <= KING; ++t)
+    for (colour = BLACK; colour <= WHITE; ++colour)
+      if (p.sides[colour].pieces[t] & bit(s)) return t;
+  return NO_PIECE;
+}
+
+void compute_pawn_masks(Position& p) {
   pawn_masks_of(p.sides[BLACK], p.sides[WHITE].pieces[PAWN]);
   pawn_masks_of(p.sides[WHITE], p.sides[BLACK].pieces[PAWN]);
 }
@@ -102,8 +106,8 @@ uint64_t key_from_scratch(const Position& p) {
     for (int t = PAWN; t <= KING; ++t)
       for (Bitboard b = p.sides[c].pieces[t]; b;) key ^= ZobristKeys[colour_info[c].key_base[t] + pop_lsb(b)];
   key ^= castling_key(p.castling);
-  if (p.ep_square) key ^= ZobristKeys[772 + file_of(lsb(p.ep_square))];
-  if (p.us->colour->is_white) key ^= ZobristKeys[780];
+  if (p.ep_square) key ^= en_passant_key(p.ep_square);
+  if (p.us->colour->is_white) key ^= ZobristKeys[KEY_WHITE_TO_MOVE];
   return key;
 }
 

@@ -15,14 +15,21 @@ using Move = uint32_t;
 
 constexpr int BLACK = 0, WHITE = 1;  // arrays indexed by colour put Black first
 constexpr int NO_PIECE = 0, PAWN = 1, KNIGHT = 2, BISHOP = 3, ROOK = 4, QUEEN = 5, KING = 6;
+// A move list's capacity. The FEN reader accepts only material a game can
+// reach, whose positions are not known to exceed 218 legal moves; 372 keeps a
+// wide margin for the four words of every promotion.
 constexpr int MAX_MOVES = 372;
 constexpr int STACK_SIZE = 1024;
+// The deepest ply a search reaches: iterations, quiescence and forced-move
+// extensions all stop here, so mate scores stay above MATE - 64.
+constexpr int MAX_PLY = 63;
 // Game moves may fill the stack up to here; the rest is the search's room.
 constexpr int GAME_PLY_LIMIT = STACK_SIZE - 128;
 
 constexpr int file_of(int s) { return s & 7; }
 constexpr int rank_of(int s) { return s >> 3; }
 constexpr Bitboard bit(int s) { return Bitboard(1) << s; }
+constexpr bool on_board(int file, int rank) { return file >= 0 && file < 8 && rank >= 0 && rank < 8; }
 inline int lsb(Bitboard b) { return std::countr_zero(b); }
 inline int pop_lsb(Bitboard& b) {
   int s = std::countr_zero(b);
@@ -33,23 +40,28 @@ inline int popcount(Bitboard b) { return std::popcount(b); }
 
 // Move word: bits 0-5 to, 6-11 from, 12-14 piece code (7 - moving type),
 // 16 advance, 17 escape, 18 check, 19 discovered, 20-22 captured type,
-// 24-26 promotion type, 28 hash move. Bits 16-28 form the ordering key.
+// 24-26 promotion type, 28 hash move. Bits 16-28 form the ordering key, so
+// comparing keys ranks hash move, promotion, victim, check, escape, advance.
+constexpr int FROM_SHIFT = 6, PIECE_SHIFT = 12, CAPTURED_SHIFT = 20, PROMOTION_SHIFT = 24;
+constexpr int ESCAPE_BIT = 17, CHECK_BIT = 18;
 constexpr Move MOVE_ADVANCE = 1u << 16;
-constexpr Move MOVE_ESCAPE = 1u << 17;
-constexpr Move MOVE_CHECK = 1u << 18;
+constexpr Move MOVE_ESCAPE = 1u << ESCAPE_BIT;
+constexpr Move MOVE_CHECK = 1u << CHECK_BIT;
 constexpr Move MOVE_DISCOVERED = 1u << 19;
 constexpr Move MOVE_HASH = 1u << 28;
 constexpr Move ORDER_KEY_MASK = 0x1fff0000;
+constexpr Move SQUARES_MASK = 0xfff;  // from and to: a move's index in from-to tables
 constexpr Move MIRROR_RANKS = 0xe38;  // flips the rank bits of both squares
 
 constexpr int move_to(Move m) { return m & 63; }
-constexpr int move_from(Move m) { return (m >> 6) & 63; }
-constexpr int move_piece_code(Move m) { return (m >> 12) & 7; }
+constexpr int move_from(Move m) { return (m >> FROM_SHIFT) & 63; }
+constexpr int move_piece_code(Move m) { return (m >> PIECE_SHIFT) & 7; }
 constexpr int move_piece(Move m) { return 7 - move_piece_code(m); }
-constexpr int move_captured(Move m) { return (m >> 20) & 7; }
-constexpr int move_promotion(Move m) { return (m >> 24) & 7; }
+constexpr int move_captured(Move m) { return (m >> CAPTURED_SHIFT) & 7; }
+constexpr int move_promotion(Move m) { return (m >> PROMOTION_SHIFT) & 7; }
 constexpr Move encode_move(int from, int to, int piece, int captured = 0, int promotion = 0) {
-  return Move(to) | Move(from) << 6 | Move(7 - piece) << 12 | Move(captured) << 20 | Move(promotion) << 24;
+  return Move(to) | Move(from) << FROM_SHIFT | Move(7 - piece) << PIECE_SHIFT | Move(captured) << CAPTURED_SHIFT |
+         Move(promotion) << PROMOTION_SHIFT;
 }
 
 struct MoveList {
@@ -74,7 +86,6 @@ struct AttackInfo {
 };
 
 struct SideState {
-  int32_t psq_sum;
   int32_t king_square;
   const ColourInfo* colour;
   AttackInfo* attack_info;  // always this colour's entry in the same Position
@@ -84,7 +95,8 @@ struct SideState {
 
 // One ply's record. sides, key and castling are the board part that make-move
 // copies forward; everything after them is written by make-move or recomputed
-// by its producer before use.
+// by its producer before use. The record points into itself: copy it with
+// copy_record, never with a plain assignment.
 struct Position {
   SideState sides[2];
   uint64_t key;
@@ -100,10 +112,19 @@ struct Position {
   MoveList moves;
 };
 
-extern Position position_stack[STACK_SIZE];
-extern int ply_count;
-extern int dropped_plies;  // game plies dropped from the stack by compact_history
-extern Position* current_position;
+// The game's positions and, above them, the search path: one record per ply,
+// `current` always &stack[ply_count]. Moves are made by copying forward and
+// taken back by stepping down.
+struct Board {
+  Position stack[STACK_SIZE];
+  int ply_count;
+  int dropped_plies;  // game plies dropped from the stack by compact_history
+  Position* current;
+};
+
+// Key layout: 0-767 piece on square (by ColourInfo::key_base), then the four
+// castling rights, the eight en passant files and the side to move.
+constexpr int KEY_CASTLING = 768, KEY_EN_PASSANT = 772, KEY_WHITE_TO_MOVE = 780;
 extern const uint64_t ZobristKeys[781];
 
 // Pawn geometry by colour and square: the file ahead of a pawn, the file
@@ -114,15 +135,16 @@ extern const PawnSpan passed_span;
 extern const std::array<Bitboard, 8> adjacent_files;
 
 // The four castling rights (K, Q, k, q), each the pair of squares that must
-// both still be in `castling`; right i has key ZobristKeys[768 + i].
+// both still be in `castling`; right i has key ZobristKeys[KEY_CASTLING + i].
 constexpr Bitboard CASTLING_RIGHTS[4] = {0x90, 0x11, 0x9000000000000000ULL, 0x1100000000000000ULL};
 
 inline uint64_t castling_key(Bitboard castling) {
   uint64_t key = 0;
   for (int i = 0; i < 4; ++i)
-    if ((castling & CASTLING_RIGHTS[i]) == CASTLING_RIGHTS[i]) key ^= ZobristKeys[768 + i];
+    if ((castling & CASTLING_RIGHTS[i]) == CASTLING_RIGHTS[i]) key ^= ZobristKeys[KEY_CASTLING + i];
   return key;
 }
+inline uint64_t en_passant_key(Bitboard ep_square) { return ZobristKeys[KEY_EN_PASSANT + file_of(lsb(ep_square))]; }
 
 // Index of the move word m in a list, or -1.
 inline int find_move(const MoveList& list, Move m) {
@@ -133,37 +155,44 @@ inline int find_move(const MoveList& list, Move m) {
 
 inline constexpr char START_FEN[] = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 
-// Reports a failed input check on standard error as "engine: check failed: <check>".
-void report_failed_check(const char* check);
-
 // Points a record's colour, attack-info and side-to-move links at itself.
 void link_record(Position& p, int white_to_move);
+// Copies a record (its board part and derived data) and re-links the copy.
+void copy_record(Position& to, const Position& from);
 // 1 when either colour has nothing but its king and pawns.
 int has_king_and_pawns_only(const Position& p);
+// Type and colour of the piece on a square; NO_PIECE when it is empty.
+int piece_on(const Position& p, int s, int& colour);
 
-// Sets up record 0 from a FEN; returns false (and keeps the previous position)
-// when the text fails a check.
-bool read_fen(const char* text);
-// The key of the current position computed from scratch.
+// Reads a FEN into `out`, checking everything but what needs attack tables
+// (whether the side not to move stands in check). Returns the failed check,
+// or nullptr; `out` is complete only on success.
+const char* parse_fen(const char* text, Position& out);
+// Makes `root` record 0 of an empty stack.
+void set_root(Board& b, const Position& root);
+// The key of a record computed from scratch.
 uint64_t key_from_scratch(const Position& p);
 // Recomputes the passed, doubled and isolated pawn masks of both colours.
-void compute_pawn_masks();
+void compute_pawn_masks(Position& p);
 
 // Copy-make: fills the next stack record from the current one and makes it current.
-void make_move(Move m);
-void make_null_move();
-inline void take_back() {
-  --ply_count;
-  --current_position;
+void make_move(Board& b, Move m);
+void make_null_move(Board& b);
+inline void take_back(Board& b) {
+  --b.ply_count;
+  --b.current;
 }
 // Drops the history before the last capture or pawn move to make room on the
 // stack; returns false when that history is too long to drop.
-bool compact_history();
+bool compact_history(Board& b);
 
-// Move and board text.
-void print_move_uci(Move m);
-int print_move_long(Move m);
-void play_move_list(const char* text);
-void print_board();
+// Text. Each writer fills `out` (zero-terminated) and returns its length.
+constexpr int MOVE_TEXT_SIZE = 16, FEN_TEXT_SIZE = 128;
+int move_text(Move m, char* out);       // UCI form: e2e4, e7e8q
+int move_text_long(Move m, char* out);  // Ng1f3, e4xd5, d7xRc8=N, with + ! H flags
+int fen_text(const Board& b, char* out);
+// Reads one word of a move list into squares and promotion type (0 for none);
+// returns the failed check, or nullptr. Legality is the generator's business.
+const char* parse_move_word(const char* word, const Position& p, int& from, int& to, int& promotion);
 
 }  // namespace velta

@@ -10,9 +10,6 @@
 
 namespace velta {
 
-int32_t history_table[2][8][64];
-uint64_t move_node_counts[4096];
-
 namespace {
 
 // Files plus ranks away from the nearest corner: 0 in the corners, 6 in the centre.
@@ -24,13 +21,14 @@ constexpr std::array<int8_t, 64> centre_distance = [] {
 }();
 static_assert(centre_distance[0] == 0 && centre_distance[27] == 6 && centre_distance[36] == 6);
 
-inline int history_of(int side, Move m) { return history_table[side][move_piece_code(m)][move_to(m)]; }
-
 // Whether m beats the current candidate c (both of the side to move).
-bool beats(Move m, Move c, int side) {
+bool beats(SearchContext& ctx, Move m, Move c, int side) {
   Move key_m = m & ORDER_KEY_MASK, key_c = c & ORDER_KEY_MASK;
   if (key_m != key_c) return key_m > key_c;
-  if (key_m == 0 && history_of(side, m) != history_of(side, c)) return history_of(side, m) > history_of(side, c);
+  if (key_m == 0) {
+    int history_m = history_entry(ctx, side, m), history_c = history_entry(ctx, side, c);
+    if (history_m != history_c) return history_m > history_c;
+  }
   // More central destination first, then the less central origin.
   int z_m = centre_distance[move_to(m)] * 8 + (7 - centre_distance[move_from(m)]);
   int z_c = centre_distance[move_to(c)] * 8 + (7 - centre_distance[move_from(c)]);
@@ -41,20 +39,20 @@ bool beats(Move m, Move c, int side) {
 }
 
 // At the root the hash move comes first, then the moves whose last search took the most nodes.
-bool beats_at_root(Move m, Move c, int side) {
+bool beats_at_root(SearchContext& ctx, Move m, Move c, int side) {
   if ((m ^ c) & MOVE_HASH) return m & MOVE_HASH;
-  uint64_t nodes_m = move_node_counts[m & 0xfff], nodes_c = move_node_counts[c & 0xfff];
+  uint64_t nodes_m = ctx.move_node_counts[m & SQUARES_MASK], nodes_c = ctx.move_node_counts[c & SQUARES_MASK];
   if (nodes_m != nodes_c) return nodes_m > nodes_c;
-  return beats(m, c, side);
+  return beats(ctx, m, c, side);
 }
 
 template <bool ROOT>
-Move select(int i) {
-  MoveList& list = current_position->moves;
-  int side = current_position->us->colour->is_white;
+Move select(SearchContext& ctx, int i) {
+  MoveList& list = ctx.board.current->moves;
+  int side = ctx.board.current->us->colour->is_white;
   int best = i;
   for (int j = i + 1; j < list.count; ++j)
-    if (ROOT ? beats_at_root(list.moves[j], list.moves[best], side) : beats(list.moves[j], list.moves[best], side))
+    if (ROOT ? beats_at_root(ctx, list.moves[j], list.moves[best], side) : beats(ctx, list.moves[j], list.moves[best], side))
       best = j;
   std::swap(list.moves[i], list.moves[best]);
   return list.moves[i];
@@ -62,7 +60,7 @@ Move select(int i) {
 
 }  // namespace
 
-Move pick_best(int i) { return select<false>(i); }
-Move pick_best_root(int i) { return select<true>(i); }
+Move pick_best(SearchContext& ctx, int i) { return select<false>(ctx, i); }
+Move pick_best_root(SearchContext& ctx, int i) { return select<true>(ctx, i); }
 
 }  // namespace velta

@@ -13,9 +13,8 @@ namespace velta {
 
 namespace {
 
-constexpr int SEE_VALUE[7] = {0, 100, 300, 300, 500, 900, 0};
+// A capture must be able to bring the score to within this of alpha.
 constexpr int DELTA_MARGIN = 200;
-constexpr int QUIESCE_PLY_LIMIT = 63;
 
 // Candidate attackers of one side by piece type, pawn to king.
 struct Attackers {
@@ -52,8 +51,7 @@ bool pinned_candidate(const Attackers& a, const SideState& side) {
 // Static exchange on the target square. Gives up (the move is searched) on
 // promotion squares, next to a king, with an en passant square, or with a
 // pinned piece among the candidates.
-bool exchange_loses(Move m) {
-  const Position& p = *current_position;
+bool exchange_loses(const Position& p, Move m) {
   int f = move_from(m), t = move_to(m);
   const SideState& us = *p.us;
   const SideState& them = *p.them;
@@ -64,14 +62,14 @@ bool exchange_loses(Move m) {
   Attackers side[2] = {candidates(us, t, our_pawns), candidates(them, t, their_pawns)};
   if (side[0].by_type[KING] | side[1].by_type[KING] || p.ep_square) return false;
   if (pinned_candidate(side[0], us) || pinned_candidate(side[1], them)) return false;
-  int gain = SEE_VALUE[move_captured(m)];
+  int gain = SIMPLE_VALUE[move_captured(m)];
   int on_target = move_piece(m);
   Bitboard occupied = p.occupied & ~bit(f);
   side[0].by_type[on_target] &= ~bit(f);
   for (int capturer = 1;; capturer ^= 1) {
     int square, type = least_attacker(side[capturer], t, occupied, square);
     if (!type) return gain < 0;
-    int next = capturer ? gain - SEE_VALUE[on_target] : gain + SEE_VALUE[on_target];
+    int next = capturer ? gain - SIMPLE_VALUE[on_target] : gain + SIMPLE_VALUE[on_target];
     if (gain < 0 && next < 0) return true;
     if (gain > 0 && next > 0) return false;
     side[capturer].by_type[type] &= ~bit(square);
@@ -94,36 +92,36 @@ Move select_capture(MoveList& list, int i, Move flip) {
 }
 
 // Captures worth skipping at a zero-window node: hopeless ones, and losing exchanges.
-bool skip_capture(Move m, int alpha, int eval) {
-  int n = popcount(current_position->occupied);
+bool skip_capture(const Position& p, Move m, int alpha, int eval) {
+  int n = popcount(p.occupied);
   int cap = PieceValue[move_captured(m) - 1][n];
   int mover = move_piece(m) == KING ? 0 : PieceValue[move_piece(m) - 1][n];
   if (alpha > eval + DELTA_MARGIN + cap) return true;
-  return cap < mover && exchange_loses(m);
+  return cap < mover && exchange_loses(p, m);
 }
 
 }  // namespace
 
-int quiesce(int ply, int horizon, int alpha, int beta, int in_check) {
+int quiesce(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in_check) {
+  SearchState& state = ctx.state;
   ++state.nodes;
-  if (ply > QUIESCE_PLY_LIMIT) return alpha;
+  if (ply > MAX_PLY) return alpha;
   if (ply > state.seldepth) state.seldepth = ply;
-  if (poll_input() || is_draw()) return 0;
-  Position& p = *current_position;
+  if (poll(ctx) || is_draw(ctx.board)) return 0;
+  Position& p = *ctx.board.current;
   bool zero_window = beta - alpha <= 1;
   if (zero_window)
-    if (const TTEntry* e = tt_probe(p.key); e && tt_usable(*e, alpha, beta)) return e->score;
-  compute_check_info();
-  compute_attacks();
+    if (const TTEntry* e = tt_probe(*ctx.tt, p.key); e && tt_usable(*e, alpha, beta)) return e->score;
+  prepare_node(p);
   int eval = 0, best;
   if (in_check) {
-    generate_moves(GEN_ALL);
+    generate_moves(p, GEN_ALL);
     if (p.moves.count == 0) return ply - MATE;
     best = -INFINITE_SCORE;
   } else {
-    eval = evaluate();
+    eval = evaluate(p);
     if (eval >= beta) return eval;
-    generate_moves(ply == horizon ? GEN_TACTICAL : GEN_CAPTURES);
+    generate_moves(p, ply == horizon ? GEN_TACTICAL : GEN_CAPTURES);
     if (p.moves.count == 0) return eval;
     best = eval;
   }
@@ -132,22 +130,22 @@ int quiesce(int ply, int horizon, int alpha, int beta, int in_check) {
     Move m = select_capture(p.moves, i, flip);
     bool gives_check = m & (MOVE_CHECK | MOVE_DISCOVERED);
     if (!in_check && !gives_check && zero_window && move_captured(m) && !move_promotion(m) &&
-        skip_capture(m, alpha, eval))
+        skip_capture(p, m, alpha, eval))
       continue;
-    make_move(m);
-    int v = -quiesce(ply + 1, horizon, -beta, -std::max(alpha, best), gives_check);
-    take_back();
+    make_move(ctx.board, m);
+    int v = -quiesce(ctx, ply + 1, horizon, -beta, -std::max(alpha, best), gives_check);
+    take_back(ctx.board);
     if (state.stop) return 0;
     if (v > best) {
       if (v >= beta) {
-        tt_store(p.key, m, v, alpha, beta, 0);
+        tt_store(*ctx.tt, p.key, m, v, alpha, beta, 0);
         return v;
       }
       best = v;
       best_move = m;
     }
   }
-  tt_store(p.key, best_move, best, alpha, beta, 0);
+  tt_store(*ctx.tt, p.key, best_move, best, alpha, beta, 0);
   return best;
 }
 

@@ -14,13 +14,16 @@ namespace velta {
 
 namespace {
 
+// Margins by remaining depth: futility pruning of quiet moves, and per ply of
+// depth, razoring and reverse futility.
 constexpr int FUTILITY_MARGIN[3] = {0, 200, 500};
-constexpr int MAX_HORIZON = 63;
+constexpr int RAZOR_MARGIN = 100, REVERSE_FUTILITY_MARGIN = 200;
+// A root score this far below the last iteration's marks the root unsettled.
+constexpr int SCORE_DROP = 100;
 constexpr Move FLAG_BITS = 0xf0000000;  // hash_move and the unused bits above it
 
 inline bool quiet(Move m) { return !(m & ORDER_KEY_MASK); }
-inline bool quiet_for_history(Move m) { return !(m & 0x0fff0000); }  // the hash flag aside
-inline int32_t& history_of(int side, Move m) { return history_table[side][move_piece_code(m)][move_to(m)]; }
+inline bool quiet_for_history(Move m) { return !(m & ORDER_KEY_MASK & ~MOVE_HASH); }
 
 bool all_quiet(const MoveList& list) {
   for (int i = 0; i < list.count; ++i)
@@ -31,16 +34,16 @@ bool all_quiet(const MoveList& list) {
 // A quiet move that refutes the node gains depth squared; the quiet moves
 // tried before it lose depth.
 // Counters saturate instead of overflowing in a search of billions of nodes.
-void add_history(int side, Move m, int amount) {
-  int32_t& h = history_of(side, m);
+void add_history(SearchContext& ctx, int side, Move m, int amount) {
+  int32_t& h = history_entry(ctx, side, m);
   h = int32_t(std::clamp<int64_t>(int64_t(h) + amount, INT32_MIN, INT32_MAX));
 }
 
-void reward_cutoff(const MoveList& list, int i, int depth, int side) {
+void reward_cutoff(SearchContext& ctx, const MoveList& list, int i, int depth, int side) {
   if (!quiet_for_history(list.moves[i])) return;
-  add_history(side, list.moves[i], depth * depth);
+  add_history(ctx, side, list.moves[i], depth * depth);
   for (int j = 0; j < i; ++j)
-    if (quiet_for_history(list.moves[j])) add_history(side, list.moves[j], -depth);
+    if (quiet_for_history(list.moves[j])) add_history(ctx, side, list.moves[j], -depth);
 }
 
 void hash_move_first(MoveList& list, Move hash_move) {
@@ -52,62 +55,64 @@ void hash_move_first(MoveList& list, Move hash_move) {
 
 }  // namespace
 
-int search(int ply, int horizon, int alpha, int beta, int in_check) {
+int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in_check) {
   // 1-4: horizon, node count, poll, draws.
-  if (ply >= horizon) return quiesce(ply, horizon, alpha, beta, in_check);
+  if (ply >= horizon) return quiesce(ctx, ply, horizon, alpha, beta, in_check);
+  SearchState& state = ctx.state;
+  Board& board = ctx.board;
   ++state.nodes;
   if (ply > state.seldepth) state.seldepth = ply;
-  if (poll_input()) return 0;
-  if (is_draw()) return 0;
-  Position& p = *current_position;
+  if (poll(ctx)) return 0;
+  if (is_draw(board)) return 0;
+  Position& p = *board.current;
   const int depth = horizon - ply;
   const bool pv_node = beta - alpha > 1;
 
   // 5. Table probe: the move always, the score only at zero-window nodes.
   Move hash_move = 0;
-  if (const TTEntry* e = tt_probe(p.key)) {
+  if (const TTEntry* e = tt_probe(*ctx.tt, p.key)) {
     hash_move = e->move;
     if (!pv_node && e->depth >= depth && tt_usable(*e, alpha, beta)) return e->score;
   }
 
   // 6. Legal moves; none means mate or stalemate.
-  compute_check_info();
-  compute_attacks();
-  generate_moves(GEN_ALL);
+  prepare_node(p);
+  generate_moves(p, GEN_ALL);
   MoveList& list = p.moves;
   if (list.count == 0) return in_check ? ply - MATE : 0;
 
   // 7-8. Pruning before the move loop, at nodes where it is safe.
   bool guarded = p.king_and_pawns_only || is_mate_score(alpha) || is_mate_score(beta);
-  bool after_null = ply_count > 0 && position_stack[ply_count - 1].move_played == 0;
-  bool prunable = ply_count > 0 && !after_null && list.count >= 2 && !pv_node && !in_check && !guarded;
+  bool after_null = board.ply_count > 0 && board.stack[board.ply_count - 1].move_played == 0;
+  bool prunable = board.ply_count > 0 && !after_null && list.count >= 2 && !pv_node && !in_check && !guarded;
   bool may_reduce = false, may_prune = false, futile = false;
   if (prunable) {
-    int eval = evaluate();
+    int eval = evaluate(p);
     may_reduce = true;
     if (eval > beta && depth > 2) {
       // Null move: if passing still fails high, so will a real move.
-      make_null_move();
-      int v = -search(ply + 1, horizon - (depth / 4 + 3), -beta, -alpha, 0);
-      take_back();
+      make_null_move(board);
+      int v = -search(ctx, ply + 1, horizon - (depth / 4 + 3), -beta, -alpha, 0);
+      take_back(board);
       if (v >= beta) return eval;
     } else if (depth <= 2) {
-      if (eval + 100 * depth <= alpha && all_quiet(list)) return eval + 100 * depth;  // razoring
-      if (eval - 200 * depth >= beta) return eval - 200 * depth;                      // reverse futility
+      int razor = eval + RAZOR_MARGIN * depth, reverse = eval - REVERSE_FUTILITY_MARGIN * depth;
+      if (razor <= alpha && all_quiet(list)) return razor;
+      if (reverse >= beta) return reverse;
       may_prune = true;
       futile = alpha >= eval + FUTILITY_MARGIN[depth];
     }
   } else if (!hash_move && pv_node && depth > 2) {
     // 9. Internal iterative deepening finds a first move for a PV node.
-    search(ply, horizon - 2, alpha, beta, in_check);
-    const TTEntry* e = tt_probe(p.key);
+    search(ctx, ply, horizon - 2, alpha, beta, in_check);
+    const TTEntry* e = tt_probe(*ctx.tt, p.key);
     hash_move = e ? e->move : 0;
     list.moves[0] &= ~FLAG_BITS;
   }
 
   // 10-11. Hash move first; a forced move is searched one ply deeper.
   hash_move_first(list, hash_move);
-  if (list.count == 1 && horizon <= MAX_HORIZON - 1) ++horizon;
+  if (list.count == 1 && horizon <= MAX_PLY - 1) ++horizon;
 
   // 12. The move loop.
   const int side = p.us->colour->is_white;
@@ -118,51 +123,51 @@ int search(int ply, int horizon, int alpha, int beta, int in_check) {
     int a = std::max(alpha, best);
     Move m;
     if (ply > 0) {
-      m = pick_best(i);
+      m = pick_best(ctx, i);
     } else {
-      m = pick_best_root(i);
+      m = pick_best_root(ctx, i);
       state.current_root_move = m;
       state.current_root_move_number = i + 1;
     }
     if (quiet(m)) ++quiet_count;
-    if (quiet(m) && i >= 1 && may_prune && (futile || (quiet_count >= 3 && history_of(side, m) < 0))) break;
-    int r = quiet_count >= 3 && may_reduce ? reduction_table[std::min(i, 63)][depth] : 0;
+    if (quiet(m) && i >= 1 && may_prune && (futile || (quiet_count >= 3 && history_entry(ctx, side, m) < 0))) break;
+    int r = quiet_count >= 3 && may_reduce ? reduction_table[std::min(i, REDUCTION_ROWS - 1)][depth] : 0;
     int child_in_check = (m & (MOVE_CHECK | MOVE_DISCOVERED)) != 0;
 
-    make_move(m);
+    make_move(board, m);
     int v;
     if (i == 0) {
-      v = -search(ply + 1, horizon, -beta, -a, child_in_check);
+      v = -search(ctx, ply + 1, horizon, -beta, -a, child_in_check);
     } else {
-      v = -search(ply + 1, horizon - r, -a - 1, -a, child_in_check);
-      if (v > a && (r > 0 || pv_node)) v = -search(ply + 1, horizon, -beta, -a, child_in_check);
+      v = -search(ctx, ply + 1, horizon - r, -a - 1, -a, child_in_check);
+      if (v > a && (r > 0 || pv_node)) v = -search(ctx, ply + 1, horizon, -beta, -a, child_in_check);
     }
-    take_back();
+    take_back(board);
     if (state.stop) return 0;
 
     if (v > best) {
       best_move = m & ~FLAG_BITS;
-      if (ply == 0 && limits.mode != LIMIT_DEPTH) {
-        report_line(best_move, v, 1);
+      if (ply == 0 && ctx.limits.mode != LIMIT_DEPTH) {
+        report_line(ctx, best_move, v, 1);
         if (i > 0) state.instability = 1;
-        if (state.iteration_depth > 1 && v < state.previous_score - 100) state.instability = 2;
+        if (state.iteration_depth > 1 && v < state.previous_score - SCORE_DROP) state.instability = 2;
       }
       if (v >= beta) {
-        reward_cutoff(list, i, depth, side);
+        reward_cutoff(ctx, list, i, depth, side);
         best = v;
         break;
       }
       best = v;
     }
     if (ply == 0) {
-      move_node_counts[m & 0xfff] = state.nodes - snapshot;
+      ctx.move_node_counts[m & SQUARES_MASK] = state.nodes - snapshot;
       snapshot = state.nodes;
     }
   }
 
   // 13. Store, with the window the node was called with.
-  tt_store(p.key, best_move, best, alpha, beta, depth);
-  if (ply == 0) report_line(best_move, best, 0);
+  tt_store(*ctx.tt, p.key, best_move, best, alpha, beta, depth);
+  if (ply == 0) report_line(ctx, best_move, best, 0);
   return best;
 }
 

@@ -1,8 +1,10 @@
 // The search: transposition table, move ordering, quiescence and alpha-beta
-// search, the iterative-deepening driver, and the state they share with the
-// input poll and the progress output.
+// search, the iterative-deepening driver and the time rule. Everything one
+// search changes lives in its SearchContext, so several can run at once; they
+// share only the transposition table.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "position/position.h"
@@ -11,13 +13,18 @@ namespace velta {
 
 constexpr int INFINITE_SCORE = 60000;
 constexpr int MATE = 30000;
-constexpr int MATE_BOUND = 29936;  // 30000 minus the ply limit of 64
+constexpr int MATE_BOUND = MATE - MAX_PLY - 1;  // 29936: the largest score shown in centipawns
 constexpr bool is_mate_score(int s) {
   return (s > MATE_BOUND || s < -MATE_BOUND) && s != INFINITE_SCORE && s != -INFINITE_SCORE;
 }
+// Plies to the mate a mate score announces, positive for either side.
+constexpr int plies_to_mate(int s) { return s > 0 ? MATE - s : s + MATE; }
+// Moves to the mate, negative when the side to move is mated (rounded up).
+constexpr int moves_to_mate(int s) { return s > 0 ? (plies_to_mate(s) + 1) / 2 : -((plies_to_mate(s) + 1) / 2); }
 
 // Transposition table: buckets of four 16-byte slots (64 bytes).
 constexpr uint8_t BOUND_EMPTY = 0, BOUND_UPPER = 1, BOUND_LOWER = 2, BOUND_EXACT = 3;
+constexpr int BUCKET_SLOTS = 4;
 struct TTEntry {
   uint64_t key;
   uint8_t depth;  // remaining depth in plies, 0 for quiescence results
@@ -28,19 +35,22 @@ struct TTEntry {
 struct TranspositionTable {
   TTEntry* entries;
   uint64_t slot_count;
-  uint64_t index_mask;  // slot_count - 4: key & index_mask is a bucket's first slot
-  uint64_t filled;      // slots written since creation or the last clear
+  uint64_t filled;  // slots written since creation or the last clear
+  void* mapping;    // the system mapping that holds the slots
+  size_t mapping_size;
 };
-extern TranspositionTable tt;
-
-// (Re)creates the table with a size in megabytes, printing the outcome; halves
-// the size on allocation failure and halts below 1 MB.
-void tt_create(int megabytes);
-void tt_release();
-void tt_clear();
-void tt_store(uint64_t key, Move move, int score, int alpha, int beta, int depth);
-const TTEntry* tt_probe(uint64_t key);
-int hashfull();
+// A power-of-two size from 1 to 65536 megabytes.
+constexpr bool valid_table_size(int megabytes) {
+  return megabytes >= 1 && megabytes <= 65536 && (megabytes & (megabytes - 1)) == 0;
+}
+// Replaces the table's slots by an empty table of the given size; false (and
+// no table) when the memory cannot be had.
+bool tt_allocate(TranspositionTable& tt, int megabytes);
+void tt_release(TranspositionTable& tt);
+void tt_clear(TranspositionTable& tt);
+void tt_store(TranspositionTable& tt, uint64_t key, Move move, int score, int alpha, int beta, int depth);
+const TTEntry* tt_probe(const TranspositionTable& tt, uint64_t key);
+int hashfull(const TranspositionTable& tt);
 // Whether an entry's score settles a node searched with this window.
 inline bool tt_usable(const TTEntry& e, int alpha, int beta) {
   return e.bound == BOUND_EXACT || (e.bound == BOUND_LOWER && e.score >= beta) ||
@@ -72,43 +82,75 @@ struct SearchState {
   uint64_t elapsed_ms;
   uint64_t nodes;
   uint64_t nps;
+  Move pv[STACK_SIZE];  // the reported line, read back from the table
+  int32_t pv_length;
 };
 
-extern SearchLimits limits;
-extern SearchState state;
-// History of quiet moves by [side to move is white][piece code][to].
-extern int32_t history_table[2][8][64];
-// Nodes each root move took in its latest search, by from * 64 + to.
-extern uint64_t move_node_counts[4096];
-// Late-move reductions by [move index][remaining depth].
-extern int32_t reduction_table[64][64];
+// How a search ended: the game-over reason when the root needed no search
+// ("draw", "mate", "pat"), else the move to answer and its score.
+struct SearchResult {
+  const char* game_over;
+  Move best_move;
+  int32_t score;
+  bool searched;  // false for game over and a single legal move
+};
 
+// Everything one search changes. It holds about 2 MB (the position stack):
+// allocate it once, never on a thread's stack.
+struct SearchContext {
+  Board board;
+  SearchState state;
+  SearchLimits limits;
+  TranspositionTable* tt;
+  bool reports;  // prints progress and watches the input (the front end's own search)
+  // History of quiet moves by [side to move is white][piece code][to].
+  int32_t history_table[2][8][64];
+  // Nodes each root move took in its latest search, by from * 64 + to.
+  uint64_t move_node_counts[4096];
+};
+
+// Late-move reductions by [move index][remaining depth], built at start-up;
+// the last row serves every later move.
+constexpr int REDUCTION_ROWS = 64;
+using ReductionTable = int32_t[REDUCTION_ROWS][MAX_PLY + 1];
+extern const ReductionTable& reduction_table;
 void init_reduction_table();
+
 // Zeroes the search state, limits, history and node counts.
-void reset_after_search();
+void reset_after_search(SearchContext& ctx);
 // The after-search reset plus an empty transposition table.
-void reset_new_game();
+void reset_new_game(SearchContext& ctx);
 
-int64_t clock_ms();
+inline int32_t& history_entry(SearchContext& ctx, int side, Move m) {
+  return ctx.history_table[side][move_piece_code(m)][move_to(m)];
+}
 // Brings the best of entries i.. of the current move list to entry i.
-Move pick_best(int i);
-Move pick_best_root(int i);
-// Plies to the mate a mate score announces, positive for either side.
-constexpr int plies_to_mate(int s) { return s > 0 ? MATE - s : s + MATE; }
-// Score text: "score cp N " or "score mate N ".
-void print_score(int score);
+Move pick_best(SearchContext& ctx, int i);
+Move pick_best_root(SearchContext& ctx, int i);
 
-bool is_draw();
-// Every 10000 nodes: the clock and waiting input; returns the stop flag.
-int poll_input();
-void report_line(Move move, int score, int lower_bound);
-void print_pv(Move move);
+// Two bare kings, the fifty-move rule, or a third occurrence.
+bool is_draw(const Board& b);
+// Every 10000 nodes: the clock, waiting input and the progress line; returns the stop flag.
+int poll(SearchContext& ctx);
+// Records the root's best move so far and reports the line.
+void report_line(SearchContext& ctx, Move move, int score, int lower_bound);
+uint64_t nodes_per_second(uint64_t nodes, uint64_t ms);
 
 // Static exchange test of a capture by the side to move: true when it loses material.
-bool exchange_loses(Move m);
-int quiesce(int ply, int horizon, int alpha, int beta, int in_check);
-int search(int ply, int horizon, int alpha, int beta, int in_check);
-// Searches the current position under `limits`, printing info and bestmove lines.
-void search_root();
+bool exchange_loses(const Position& p, Move m);
+int quiesce(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in_check);
+int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in_check);
+// Searches the current position under ctx.limits.
+SearchResult search_root(SearchContext& ctx);
+
+// The time rule.
+int64_t clock_ms();
+// Fills the limits of a clock search from the side to move's time, increment
+// and moves to go.
+void set_clock_limits(SearchLimits& limits, uint64_t time, uint64_t increment, uint64_t moves_to_go);
+// At a poll: whether the budget is spent, granting one extension while the root is unsettled.
+bool budget_spent(SearchContext& ctx);
+// After an iteration: whether another one is likely to finish in time.
+bool another_iteration_fits(const SearchContext& ctx);
 
 }  // namespace velta

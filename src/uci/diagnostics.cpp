@@ -1,11 +1,8 @@
-// Console diagnostics: "perft", "debug" and "bench".
+// Console diagnostics: "perft", "debug" and "bench", and the board diagram.
 #include <cstdio>
-#include <cstdlib>
 
 #include "evaluation/evaluation.h"
 #include "movegen/movegen.h"
-#include "position/position.h"
-#include "search/search.h"
 #include "uci/uci.h"
 
 namespace velta {
@@ -19,12 +16,27 @@ const char* const BENCH_POSITIONS[4] = {
     "r5k1/p2qp1bp/6p1/1pP3P1/2n1P3/1QP1B3/P3N1PP/R4K2 b - - 0 17",
 };
 constexpr int BENCH_DEPTH = 12;
+// Perft counts subtrees this shallow without looking at the input; above
+// them it checks before each move, so waiting input stops a long count soon.
+constexpr int PERFT_SLICE_DEPTH = 4;
 
 void print_summary(uint64_t nodes, int64_t start) {
   uint64_t ms = uint64_t(clock_ms() - start);
-  uint64_t speed = ms ? nodes / ms * 1000 : 0;
   printf("%llu nodes in %llu ms, speed = %llu nodes/s\n", (unsigned long long)nodes, (unsigned long long)ms,
-         (unsigned long long)speed);
+         (unsigned long long)nodes_per_second(nodes, ms));
+}
+
+void print_move(Move m) {
+  char text[MOVE_TEXT_SIZE];
+  move_text(m, text);
+  printf("%s", text);
+}
+
+int print_move_long(Move m) {
+  char text[MOVE_TEXT_SIZE];
+  int length = move_text_long(m, text);
+  printf("%s", text);
+  return length;
 }
 
 // Moves in best-first order, wrapped after 69 characters; mirrored by rank on request.
@@ -44,47 +56,123 @@ void list_moves(const MoveList& list, bool mirrored) {
   printf("\n\n");
 }
 
+// The leaf count `depth` plies below the current record; sets `interrupted`
+// and returns a partial count when input waits.
+uint64_t count_paths(Board& b, int depth, bool& interrupted) {
+  if (depth <= PERFT_SLICE_DEPTH) return perft(b, depth);
+  const MoveList& list = legal_moves(b);
+  uint64_t total = 0;
+  for (int i = 0; i < list.count && !(interrupted = interrupted || input_state() == INPUT_WAITING); ++i) {
+    make_move(b, list.moves[i]);
+    total += count_paths(b, depth - 1, interrupted);
+    take_back(b);
+  }
+  return total;
+}
+
+// Counts below each root move, printing "move: count" for every move
+// finished before an interruption; depth 1 lists the moves on one line.
+uint64_t divide(Board& b, int depth, bool& interrupted) {
+  const MoveList& list = legal_moves(b);
+  if (depth == 1) {
+    for (int i = 0; i < list.count; ++i) print_move(list.moves[i]), printf(" ");
+    printf("\n");
+    return uint64_t(list.count);
+  }
+  uint64_t total = 0;
+  for (int i = 0; i < list.count && !interrupted; ++i) {
+    make_move(b, list.moves[i]);
+    uint64_t count = count_paths(b, depth - 1, interrupted);
+    take_back(b);
+    if (!interrupted) print_move(list.moves[i]), printf(": %llu\n", (unsigned long long)count);
+    total += count;
+  }
+  return total;
+}
+
+void print_move_history(const Board& b) {
+  if (b.ply_count == 0) return;
+  printf("after moves:\n");
+  for (int i = 0; i < b.ply_count; ++i) {
+    if (i % 2 == 0) printf("%4i. ", i / 2 + 1);
+    for (int width = print_move_long(b.stack[i].move_played); width < 10; ++width) printf(" ");
+    if (i % 6 == 5) printf("\n");
+  }
+  printf("\n\n");
+}
+
 }  // namespace
 
-void perft_command(const char* line) {
+// The diagram uses the console's box-drawing and shading bytes.
+void print_board(const Board& b) {
+  const Position& p = *b.current;
+  printf("\n");
+  print_move_history(b);
+  bool white_to_move = p.us->colour->is_white;
+  for (int rank = 7; rank >= 0; --rank) {
+    printf(" %i %c", rank + 1, 0xB3);
+    for (int file = 0; file < 8; ++file) {
+      int colour, type = piece_on(p, file + 8 * rank, colour);
+      char background = (file + rank) % 2 ? char(0xB0) : ' ';
+      char content = !type ? background : colour == WHITE ? "?PNBRQK"[type] : "?pnbrqk"[type];
+      printf("%c%c%c", background, content, background);
+    }
+    if ((rank == 7 && !white_to_move) || (rank == 0 && white_to_move)) {
+      printf(" *");
+      if (p.us->attack_info->checkers) printf(" (check !)");
+    }
+    printf("\n");
+  }
+  printf("   %c", 0xC0);
+  for (int i = 0; i < 24; ++i) printf("%c", 0xC4);
+  printf("\n     A  B  C  D  E  F  G  H\n\n");
+  printf("key = 0x%016llx\n", (unsigned long long)p.key);
+  char fen[FEN_TEXT_SIZE];
+  fen_text(b, fen);
+  printf("fen = %s\n", fen);
+}
+
+void perft_command(const char* args) {
+  SearchContext& ctx = *engine.context;
   int depth = 1;
-  if (sscanf(line, "perft %i", &depth) != 1) depth = 1;
-  if (depth > STACK_SIZE - 2 - ply_count) return report_failed_check("perft depth fits in the position stack");
+  if (sscanf(args, "%i", &depth) != 1) depth = 1;
+  if (depth > STACK_SIZE - 2 - ctx.board.ply_count) return report_failed_check("perft depth fits in the position stack");
   int64_t start = clock_ms();
-  perft_interrupted = false;
-  uint64_t nodes = depth < 1 ? 1 : perft(0, depth - 1);  // a depth below 1 counts the position itself
-  if (perft_interrupted) printf("info string perft interrupted\n");
+  bool interrupted = false;
+  uint64_t nodes = depth < 1 ? 1 : divide(ctx.board, depth, interrupted);  // a depth below 1 counts the position itself
+  if (interrupted) printf("info string perft interrupted\n");
   print_summary(nodes, start);
-  reset_new_game();
+  reset_new_game(ctx);
 }
 
 void debug_command() {
-  compute_check_info();
-  compute_attacks();
-  print_board();
-  int s = evaluate();
+  SearchContext& ctx = *engine.context;
+  Position& p = *ctx.board.current;
+  prepare_node(p);
+  print_board(ctx.board);
+  int s = evaluate(p);
   print_score(s);
   if (is_mate_score(s)) printf(" [%i half-moves]", plies_to_mate(s));
   printf("\n\n");
-  generate_moves(GEN_ALL);
-  MoveList& list = current_position->moves;
-  for (int i = 0; i < list.count; ++i) pick_best(i);
-  list_moves(list, false);
-  list_moves(list, true);
+  generate_moves(p, GEN_ALL);
+  for (int i = 0; i < p.moves.count; ++i) pick_best(ctx, i);
+  list_moves(p.moves, false);
+  list_moves(p.moves, true);
 }
 
 void bench_command() {
+  SearchContext& ctx = *engine.context;
   int64_t start = clock_ms();
   uint64_t total = 0;
   for (const char* fen : BENCH_POSITIONS) {
-    read_fen(fen);
-    reset_new_game();
-    print_board();
-    limits.mode = LIMIT_DEPTH;
-    limits.depth_limit = BENCH_DEPTH;
-    search_root();
-    total += state.nodes;
-    reset_new_game();
+    set_position(ctx.board, fen);
+    reset_new_game(ctx);
+    print_board(ctx.board);
+    ctx.limits.mode = LIMIT_DEPTH;
+    ctx.limits.depth_limit = BENCH_DEPTH;
+    print_result(search_root(ctx));
+    total += ctx.state.nodes;
+    reset_new_game(ctx);
   }
   print_summary(total, start);
 }

@@ -1,10 +1,13 @@
 // FEN reading: what record 0 holds, and the texts refused with the earlier
 // position left as it was.
-#include "position/board_helpers.h"
+#include <cstring>
+#include <tuple>
+
+#include "common/helpers.h"
 
 // Accepted rows give what the sections must produce; castling and en passant
-// claims that the board denies are dropped. Refused rows give the failed check
-// reported, and the game set up before (castled, at ply 1) must survive them.
+// claims that the board denies are dropped. Refused rows give the failed
+// check, and the game set up before (castled, at ply 1) must survive them.
 TEST(Fen, ReadOrRefuse) {
   struct Case { const char *fen, *refused = ""; Bitboard ep = 0, castling = 0; int halfmove = 0; bool white = true; };
   const Case cases[] = {
@@ -12,8 +15,8 @@ TEST(Fen, ReadOrRefuse) {
       {"r3k2r/8/8/8/8/8/8/R3K2R w - - 0x10 1", "", 0, 0, 16},
       {"r3k2r/8/8/8/8/8/8/R3K2R white kq e 0 1", "", 0, squares("a8 e8 h8")},
       {"4k2r/8/8/8/8/8/8/R3K3 W KQkq e33 0 1", "", 0, squares("a1 e1 e8 h8"), 0, false},  // Black; no h1, a8 rook
-      {"  4k3/8/8/8/8/8/8/4K3   b - e3", "", 0, 0, 0, false},  // four words; e3 without a pawn on e4
-      {"4k3/8/8/8/8/8/4p3/4K3 w - e3 7 1 moves", "", 0, 0, 7},  // seven words; e3 with White to move
+      {"4k3/8/8/8/8/8/8/4K3 b - e3", "", 0, 0, 0, false},      // four words; e3 without a pawn on e4
+      {"4k3/8/8/8/8/8/4p3/4K3 w - e3 7 1 more", "", 0, 0, 7},  // seven words; e3 with White to move
       {"8/8/8/8/8/8/8/K6k w - - 0", "section == 6"},
       {"8/8/8/8/8/8/8/K6k w - - abc 1", "sscanf(fen.halfmove, \"%i\", &draw) == 1"},
       {"8/8/8/8/8/8/8/K6x w - - 0 1", "0"},
@@ -26,31 +29,28 @@ TEST(Fen, ReadOrRefuse) {
       {"k7/8/8/8/8/8/8/R6K w - - 0 1", "side not to move is not in check"},
       {"k7/8/8/8/8/8/PPPPPPPP/QQK5 w - - 0 1", "material reachable in a game"},  // nine pawns' worth
   };
+  static Board b, before;
   for (const Case& c : cases) {
-    load("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1");
-    play_move_list("e1g1");
-    static Position game[2];  // its two records, to compare after a refusal
-    memcpy(game, position_stack, sizeof game);
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(read_fen(c.fen), !*c.refused) << c.fen;
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), failed(c.refused)) << c.fen;
-    const Position& p = *current_position;
+    load(b, "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1");
+    play_move(b, "e1g1");
+    memcpy(static_cast<void*>(&before), &b, sizeof b);
+    const char* failed = set_position(b, c.fen);
+    EXPECT_STREQ(failed ? failed : "", c.refused) << c.fen;
+    const Position& p = *b.current;
     if (*c.refused)
-      EXPECT_TRUE(ply_count == 1 && &p == position_stack + 1 && !memcmp(game, position_stack, sizeof game)) << c.fen;
+      EXPECT_TRUE(!memcmp(static_cast<void*>(&before), &b, sizeof b)) << c.fen;
     else
-      EXPECT_EQ(std::tuple(p.ep_square, p.castling, p.halfmove_clock, p.us == &p.sides[WHITE], p.key),
-                std::tuple(c.ep, c.castling, c.halfmove, c.white, key_from_scratch(p))) << c.fen;
+      EXPECT_EQ(std::tuple(p.ep_square, p.castling, p.halfmove_clock, p.us == &p.sides[WHITE], p.key, b.ply_count),
+                std::tuple(c.ep, c.castling, c.halfmove, c.white, key_from_scratch(p), 0)) << c.fen;
   }
   // The e-file en passant key counts even when no pawn can take: e2e4's published key.
-  load(cases[0].fen);
-  EXPECT_EQ(current_position->key ^ ZobristKeys[776], 0x823c9b50fd114196ULL);
-}
+  load(b, cases[0].fen);
+  EXPECT_EQ(b.current->key ^ ZobristKeys[KEY_EN_PASSANT + 4], 0x823c9b50fd114196ULL);
 
-// Of two pawns on a file only the rear one, as its own side sees it, is
-// doubled; c7 stops b3 but not the e-pawns.
-TEST(Fen, PawnMasks) {
-  load("4k3/2p4p/7p/8/4P3/1P6/P3P3/4K3 w - - 0 1");
-  auto masks = [](const SideState& s) { return std::array{s.passed_pawns, s.doubled_pawns, s.isolated_pawns}; };
-  EXPECT_EQ(masks(current_position->sides[WHITE]), (std::array{squares("a2 e2 e4"), squares("e2"), squares("e2 e4")}));
-  EXPECT_EQ(masks(current_position->sides[BLACK]), (std::array{squares("h7 h6"), squares("h7"), squares("c7 h7 h6")}));
+  // Of two pawns on a file only the rear one, as its own side sees it, is
+  // doubled; c7 stops b3 but not the e-pawns.
+  load(b, "4k3/2p4p/7p/8/4P3/1P6/P3P3/4K3 w - - 0 1");
+  auto masks = [](const SideState& s) { return std::tuple(s.passed_pawns, s.doubled_pawns, s.isolated_pawns); };
+  EXPECT_EQ(masks(b.current->sides[WHITE]), std::tuple(squares("a2 e2 e4"), squares("e2"), squares("e2 e4")));
+  EXPECT_EQ(masks(b.current->sides[BLACK]), std::tuple(squares("h7 h6"), squares("h7"), squares("c7 h7 h6")));
 }

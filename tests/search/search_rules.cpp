@@ -1,29 +1,15 @@
-// Rules that decide the search's choices and outputs without running a
-// search: best-first selection, the static exchange test, the reduction
-// table, the score text, the limits of a "go" line and the draw test.
-#include <gtest/gtest.h>
-
+// Rules that decide the search's choices without running a search:
+// best-first selection, the static exchange test, the reduction table and the
+// draw test.
 #include <algorithm>
-#include <tuple>
 #include <utility>
 #include <vector>
 
-#include "evaluation/evaluation.h"
-#include "movegen/movegen.h"
-#include "search/search.h"
-#include "uci/uci.h"
-
-using namespace velta;
+#include "common/helpers.h"
 
 namespace {
 
 constexpr char W[] = "4k3/8/8/8/8/8/8/4K3 w - - 0 1", B[] = "4k3/8/8/8/8/8/8/4K3 b - - 0 1";
-
-constexpr int sq(const char* s) { return (s[0] - 'a') + 8 * (s[1] - '1'); }
-// A move word from "e2e4" text, its mover, victim, promotion and flags.
-constexpr Move mv(const char* text, int piece, int captured = 0, Move flags = 0, int promotion = 0) {
-  return encode_move(sq(text), sq(text + 2), piece, captured, promotion) | flags;
-}
 
 TEST(MoveOrdering, SelectionOrderAndTieBreaks) {
   // The order the picks must come in, and history counters (node counts at the root).
@@ -48,17 +34,19 @@ TEST(MoveOrdering, SelectionOrderAndTieBreaks) {
       {W, true, {quiet_hash, mv("e2e4", PAWN), mv("g1f3", KNIGHT), mv("c3d5", KNIGHT, PAWN)},
        {{mv("c3d5", KNIGHT), 10}, {mv("g1f3", KNIGHT), 500}, {mv("e2e4", PAWN), 500}}},
   };
+  TestContext test;
+  SearchContext& ctx = *test.ctx;
   for (const Case& c : cases) {
-    ASSERT_TRUE(read_fen(c.fen));
-    reset_after_search();  // no history, no node counts
+    load(ctx.board, c.fen);
+    reset_after_search(ctx);  // no history, no node counts
     for (auto [m, n] : c.counts)
-      if (c.root) move_node_counts[m & 0xfff] = n;
-      else history_table[c.fen == W][move_piece_code(m)][move_to(m)] = n;
-    MoveList& list = current_position->moves;  // fed in reverse, so that no pick is already in place
+      if (c.root) ctx.move_node_counts[m & SQUARES_MASK] = n;
+      else ctx.history_table[c.fen == W][move_piece_code(m)][move_to(m)] = n;
+    MoveList& list = ctx.board.current->moves;  // fed in reverse, so that no pick is already in place
     list.count = int(c.order.size());
     std::reverse_copy(c.order.begin(), c.order.end(), list.moves);
     for (int i = 0; i < list.count; ++i) {
-      EXPECT_EQ(c.root ? pick_best_root(i) : pick_best(i), c.order[i]) << "case " << &c - cases << " pick " << i;
+      EXPECT_EQ(c.root ? pick_best_root(ctx, i) : pick_best(ctx, i), c.order[i]) << "case " << &c - cases << " pick " << i;
       // One swap brings the best forward: the first entry moves to the end, the rest stay.
       EXPECT_TRUE(i > 0 || list.moves[list.count - 1] == c.order.back()) << "case " << &c - cases;
     }
@@ -76,54 +64,19 @@ TEST(ExchangeTest, LosingCaptures) {
       {"3r2k1/8/8/3n4/8/8/3R4/3R2K1 w - - 0 1", mv("d2d5", ROOK, KNIGHT), false},
       {"3r2k1/8/8/3n4/8/8/3R4/6K1 w - - 0 1", mv("d2d5", ROOK, KNIGHT), true},
   };
+  static Board b;
   for (const auto& c : cases) {
-    ASSERT_TRUE(read_fen(c.fen));
-    compute_check_info(), compute_attacks();
-    EXPECT_EQ(exchange_loses(c.capture), c.loses) << c.fen;
+    prepare_node(*load(b, c.fen).current);
+    EXPECT_EQ(exchange_loses(*b.current, c.capture), c.loses) << c.fen;
   }
 }
 
-TEST(SearchRules, ReductionTableAndScoreText) {
+TEST(SearchRules, ReductionTable) {
   // 61 x 61 is 12.9994 before truncation: a rounding slip would show 13.
-  const int reductions[][3] = {{3, 4, 1},   {5, 6, 2},    {8, 8, 3},    {10, 10, 4}, {20, 20, 6},
-                               {61, 61, 12}, {62, 62, 13}, {10, 20, 5}, {2, 2, 0},   {0, 40, 0}};
+  const int reductions[][3] = {{3, 4, 1}, {8, 8, 3}, {61, 61, 12}, {62, 62, 13}, {10, 20, 5}, {0, 40, 0}};
   for (auto [index, depth, r] : reductions) EXPECT_EQ(reduction_table[index][depth], r) << index << " " << depth;
   // Row 63 serves the 64th and later moves of a list: never reduced.
   for (int i = 0; i < 64; ++i) EXPECT_EQ(reduction_table[63][i] | reduction_table[i][63], 0) << i;
-
-  const std::pair<int, const char*> texts[] = {
-      {29999, "score mate 1 "},   {29998, "score mate 1 "},   {29997, "score mate 2 "},   {-29998, "score mate -1 "},
-      {-29997, "score mate -2 "}, {29937, "score mate 32 "},  {29936, "score cp 29936 "}, {-29936, "score cp -29936 "},
-      {60000, "score cp 60000 "}, {-17, "score cp -17 "}};
-  for (auto [score, text] : texts) {
-    testing::internal::CaptureStdout();
-    print_score(score);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), text) << score;
-  }
-}
-
-TEST(SearchRules, GoLineLimits) {
-  const struct { const char* fen; const char* line; uint32_t mode; int32_t depth; uint64_t spare, budget; } cases[] = {
-      {W, "go wtime 60000 btime 60000", LIMIT_CLOCK, 0, 59000, 1450},
-      {W, "go wtime 60000 btime 60000 winc 1000 binc 1000", LIMIT_CLOCK, 0, 59000, 2450},
-      {W, "go wtime 10000 btime 10000 movestogo 0", LIMIT_CLOCK, 0, 9000, 8975},
-      {W, "go wtime 900 btime 900 winc 100 binc 100", LIMIT_CLOCK, 0, 0, 75},
-      {W, "go wtime 500 btime 500", LIMIT_CLOCK, 0, 0, 0},
-      {B, "go wtime 1000 btime 61000", LIMIT_CLOCK, 0, 60000, 1475},
-      {B, "go btime 5000 wtime 5000 movestogo 5", LIMIT_CLOCK, 0, 4000, 775},
-      {W, "go wtime 60000 depth 5", LIMIT_CLOCK, 0, 59000, 1450},  // depth counts only right after "go"
-      {W, "go wtime -5000", LIMIT_CLOCK, 0, 0, 0},                 // a negative clock is no time at all
-      {W, "go", LIMIT_DEPTH, 10, 0, 0},           {W, "go infinite", LIMIT_TIME, 0, 0, 1000000000},
-      {W, "go depth 0", LIMIT_DEPTH, 0, 0, 0},    {W, "go depth 0x10", LIMIT_DEPTH, 16, 0, 0},
-      {W, "go movetime 500", LIMIT_TIME, 0, 0, 500}};
-  for (const auto& c : cases) {
-    ASSERT_TRUE(read_fen(c.fen));
-    limits = SearchLimits{LIMIT_TIME, 99, 99, 99};  // leftovers must not survive
-    read_go_limits(c.line);
-    EXPECT_EQ(std::tuple(limits.mode, limits.depth_limit, limits.spare_time, limits.time_budget),
-              std::tuple(c.mode, c.depth, c.spare, c.budget)) << c.line;
-  }
-  limits = SearchLimits{};
 }
 
 TEST(SearchRules, DrawByRepetitionFiftyMovesAndBareKings) {
@@ -136,10 +89,13 @@ TEST(SearchRules, DrawByRepetitionFiftyMovesAndBareKings) {
       {"4k3/8/8/8/8/8/4P3/4K3 w - - 99 80", "", false}, {"4k3/8/8/8/8/8/4P3/4K3 w - - 100 80", "", true},
       {"4k3/8/8/8/8/8/4P3/4K3 w - - 99 80", "e1d1", true},
       {W, "", true}};  // two bare kings
+  static Board b;
   for (const auto& c : cases) {
-    ASSERT_TRUE(read_fen(c.fen));
-    play_move_list(c.moves);
-    EXPECT_EQ(is_draw(), c.draw) << c.fen << " " << c.moves;
+    load(b, c.fen);
+    char words[128];
+    snprintf(words, sizeof words, "%s", c.moves);
+    for (char* word = strtok(words, " "); word; word = strtok(nullptr, " ")) EXPECT_EQ(play_move(b, word), nullptr);
+    EXPECT_EQ(is_draw(b), c.draw) << c.fen << " " << c.moves;
   }
 }
 

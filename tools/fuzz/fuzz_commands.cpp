@@ -16,7 +16,6 @@
 #include <cstring>
 #include <memory>
 
-#include "search/search.h"
 #include "uci/uci.h"
 
 namespace {
@@ -28,21 +27,12 @@ constexpr uint64_t SMALL_TABLE_SLOTS = 65536;  // 1 MB of 16-byte slots
 
 char* line;
 
-// The tests of the command loop that come before "perft", so that only lines
-// the loop really hands to the perft command are capped.
-bool reaches_perft(const char* l) {
-  return strstr(l, "perft") && !strstr(l, "setoption") && !strstr(l, "position startpos") &&
-         !strstr(l, "position fen ") && !strstr(l, "go");
-}
-
 // Runs one normalised line; false after "quit".
 bool run(const char* l) {
   int n;
-  if (strstr(l, "setoption") && sscanf(l, "setoption name Hash value %i", &n) == 1 &&
-      (n < 1 || n > MAX_HASH_MB || (n & (n - 1)) != 0))
+  if (sscanf(l, "setoption name Hash value %i", &n) == 1 && (n < 1 || n > MAX_HASH_MB || (n & (n - 1)) != 0))
     return velta::execute("setoption name Hash value 16");
-  if (reaches_perft(l) && sscanf(l, "perft %i", &n) == 1 && n > MAX_PERFT_DEPTH)
-    return velta::execute("perft 4");
+  if (sscanf(l, "perft %i", &n) == 1 && n > MAX_PERFT_DEPTH) return velta::execute("perft 4");
   if (!strcmp(l, "bench")) return true;
   return velta::execute(l);
 }
@@ -54,7 +44,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   velta::start_engine();  // makes standard output unbuffered
   static char out_buffer[1 << 16];
   setvbuf(stdout, out_buffer, _IOFBF, sizeof out_buffer);
-  velta::tt_create(1);
+  velta::create_table(1);
   // Exactly one line's size on the heap, so a write past it is caught.
   line = new char[velta::LINE_SIZE];
   return 0;
@@ -74,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Leave the engine as a fresh start would: start position, empty tables,
   // and the small table again if the input asked for another size.
   velta::execute("ucinewgame");
-  if (velta::tt.slot_count != SMALL_TABLE_SLOTS) velta::tt_create(1);
+  if (velta::engine.table.slot_count != SMALL_TABLE_SLOTS) velta::create_table(1);
   velta::use_memory_input(nullptr, 0);  // drop the pointer to the freed copy
   return 0;
 }

@@ -1,0 +1,44 @@
+// Attack maps by piece type, for both colours at once.
+#include "movegen/movegen.h"
+
+namespace velta {
+
+namespace {
+
+constexpr Bitboard NOT_FILE_A = 0xfefefefefefefefeULL;
+constexpr Bitboard NOT_FILE_H = 0x7f7f7f7f7f7f7f7fULL;
+
+template <int TYPE>
+Bitboard piece_map(Bitboard pieces, Bitboard occupied) {
+  Bitboard a = 0;
+  while (pieces) {
+    int s = pop_lsb(pieces);
+    if constexpr (TYPE == KNIGHT) a |= knight_attacks[s];
+    if constexpr (TYPE == BISHOP || TYPE == QUEEN) a |= bishop_attack(s, occupied);
+    if constexpr (TYPE == ROOK || TYPE == QUEEN) a |= rook_attack(s, occupied);
+  }
+  return a;
+}
+
+void side_attacks(SideState& side, Bitboard occupied) {
+  Bitboard* maps = side.attack_info->attacks;
+  const Bitboard* pieces = side.pieces;
+  Bitboard pawns = pieces[PAWN];
+  maps[PAWN] = side.colour->is_white ? ((pawns & NOT_FILE_A) << 7) | ((pawns & NOT_FILE_H) << 9)
+                                     : ((pawns & NOT_FILE_A) >> 9) | ((pawns & NOT_FILE_H) >> 7);
+  maps[KNIGHT] = piece_map<KNIGHT>(pieces[KNIGHT], occupied);
+  maps[BISHOP] = piece_map<BISHOP>(pieces[BISHOP], occupied);
+  maps[ROOK] = piece_map<ROOK>(pieces[ROOK], occupied);
+  maps[QUEEN] = piece_map<QUEEN>(pieces[QUEEN], occupied);
+  maps[KING] = king_attacks[side.king_square];
+  maps[0] = maps[PAWN] | maps[KNIGHT] | maps[BISHOP] | maps[ROOK] | maps[QUEEN] | maps[KING];
+}
+
+}  // namespace
+
+void compute_attack_maps(Position& p) {
+  side_attacks(p.sides[BLACK], p.occupied);
+  side_attacks(p.sides[WHITE], p.occupied);
+}
+
+}  // namespace velta

@@ -1,0 +1,38 @@
+// The limits a "go" line sets, and the score text of the protocol lines.
+#include <tuple>
+
+#include "common/helpers.h"
+#include "uci/uci.h"
+
+TEST(Go, LimitsOfTheLine) {
+  const struct { bool white; const char* args; uint32_t mode; int32_t depth; uint64_t spare, budget; } cases[] = {
+      {true, "wtime 60000 btime 60000", LIMIT_CLOCK, 0, 59000, 1450},
+      {true, "wtime 60000 btime 60000 winc 1000 binc 1000", LIMIT_CLOCK, 0, 59000, 2450},
+      {true, "wtime 10000 btime 10000 movestogo 0", LIMIT_CLOCK, 0, 9000, 8975},
+      {true, "wtime 900 btime 900 winc 100 binc 100", LIMIT_CLOCK, 0, 0, 75},
+      {true, "wtime 500 btime 500", LIMIT_CLOCK, 0, 0, 0},
+      {false, "wtime 1000 btime 61000", LIMIT_CLOCK, 0, 60000, 1475},
+      {false, "btime 5000 wtime 5000 movestogo 5", LIMIT_CLOCK, 0, 4000, 775},
+      {true, "wtime 60000 depth 5", LIMIT_CLOCK, 0, 59000, 1450},  // depth counts only right after "go"
+      {true, "wtime -5000", LIMIT_CLOCK, 0, 0, 0},                 // a negative clock is no time at all
+      {true, "", LIMIT_DEPTH, 10, 0, 0},           {true, "infinite", LIMIT_TIME, 0, 0, 1000000000},
+      {true, "depth 0", LIMIT_DEPTH, 0, 0, 0},     {true, "depth 0x10", LIMIT_DEPTH, 16, 0, 0},
+      {true, "movetime 500", LIMIT_TIME, 0, 0, 500}};
+  for (const auto& c : cases) {
+    SearchLimits limits{LIMIT_TIME, 99, 99, 99};  // leftovers must not survive
+    read_go_limits(c.args, limits, c.white);
+    EXPECT_EQ(std::tuple(limits.mode, limits.depth_limit, limits.spare_time, limits.time_budget),
+              std::tuple(c.mode, c.depth, c.spare, c.budget)) << c.args;
+  }
+}
+
+TEST(Go, ScoreText) {
+  const std::pair<int, const char*> texts[] = {{29998, "score mate 1 "},   {29997, "score mate 2 "},
+                                               {-29997, "score mate -2 "}, {29937, "score mate 32 "},
+                                               {29936, "score cp 29936 "}, {60000, "score cp 60000 "}};
+  for (auto [score, text] : texts) {
+    testing::internal::CaptureStdout();
+    print_score(score);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), text) << score;
+  }
+}
