@@ -40,10 +40,13 @@ perft-speed: build
 	@tools/ensure_stockfish.sh
 	@python3 tools/perft_speed.py $(BUILD)/velta
 
-# Timed games against itself and Stockfish, every move checked for legality.
+# Games against itself and Stockfish, every move checked for legality: at
+# 10+0.1, then with Velta pondering, then limited by nodes.
 games: build
 	@tools/ensure_stockfish.sh
-	@python3 tools/games.py --engine $(BUILD)/velta --games 60
+	@python3 tools/games.py --engine $(BUILD)/velta --games 40
+	@python3 tools/games.py --engine $(BUILD)/velta --games 20 --ponder
+	@python3 tools/games.py --engine $(BUILD)/velta --games 20 --nodes 50000
 
 # Coverage-guided fuzzing of the command loop (clang, libFuzzer), time-bounded.
 fuzz:

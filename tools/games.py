@@ -10,7 +10,13 @@ as referee, which lists the legal moves ("go perft 1") and shows the position
 hangs, and anything Velta writes on standard error are recorded; the exit status
 is 0 only when Velta committed no illegal move, forfeit or crash.
 
-Usage: games.py --engine build/velta [--games 60] [--tc 10+0.1]
+With --ponder, Velta has its Ponder option on and the driver ponders for it
+as a GUI does: after "bestmove X ponder Y" it sends the position with Y played
+and "go ponder ..." while the opponent thinks, then "ponderhit" when the
+opponent plays Y (Velta's time counts from there) or "stop" otherwise. With
+--nodes N, every move is a "go nodes N" search and there is no clock.
+
+Usage: games.py --engine build/velta [--games 60] [--tc 10+0.1] [--ponder | --nodes N]
                 [--opponents self,stockfish] [--seed 1] [--max-plies 300]
 """
 import argparse
@@ -52,6 +58,8 @@ class Player:
     def __init__(self, path, name, is_velta, options=()):
         self.path, self.name, self.is_velta, self.options = path, name, is_velta, options
         self.engine, self.stderr = None, []
+        self.pondering = None  # (position after the expected reply, the reply) while pondering
+        self.ponder_hits = self.ponder_misses = 0
 
     def start(self):
         self.engine = Engine(self.path, self.name)
@@ -68,8 +76,17 @@ class Player:
     def new_game(self):
         if self.engine is None:
             self.start()
+        self.end_ponder()
         self.engine.send("ucinewgame")
         self.sync()
+
+    def end_ponder(self):
+        """Stops a ponder search the game no longer needs; its answer is discarded."""
+        if self.pondering and self.engine:
+            self.ponder_misses += 1
+            self.engine.send("stop")
+            self.engine.until_prefix("bestmove", 10)
+        self.pondering = None
 
     def collect_stderr(self):
         """Lines that arrived on standard error since the last call."""
@@ -130,13 +147,19 @@ def insufficient_material(fen):
 
 
 def think(player, position, go, timeout):
-    """Sends the game and a go; returns (move or None, seconds, fault, info lines)."""
+    """Sends the game and a go (or "ponderhit" when the player pondered on this
+    very position); returns (move or None, ponder move or None, seconds, fault, info lines)."""
     engine = player.engine
     try:
-        engine.send(position)
-        player.sync()
+        hit = player.pondering and player.pondering[0] == position
+        if not hit:
+            player.end_ponder()
+            engine.send(position)
+            player.sync()
         started = time.monotonic()
-        engine.send(go)
+        engine.send("ponderhit" if hit else go)
+        player.ponder_hits += bool(hit)
+        player.pondering = None
         lines = engine.read_until(lambda l: l.startswith("bestmove"), timeout)
         elapsed = time.monotonic() - started
     except (TimeoutError, EOFError, BrokenPipeError) as error:
@@ -146,12 +169,13 @@ def think(player, position, go, timeout):
             status = None
         kind = ("stopped answering" if status is None else f"killed by signal {-status}"
                 if status < 0 else f"exited with status {status}")
-        return None, 0.0, f"{kind} ({error})", []
+        return None, None, 0.0, f"{kind} ({error})", []
     words = lines[-1].split()
-    return (words[1] if len(words) > 1 else ""), elapsed, None, lines
+    ponder = words[3] if len(words) > 3 and words[2] == "ponder" else None
+    return (words[1] if len(words) > 1 else ""), ponder, elapsed, None, lines
 
 
-def play_game(white, black, opening, tc, referee, max_plies, margin):
+def play_game(white, black, opening, tc, referee, max_plies, margin, nodes=None):
     name, start_fen, opening_moves = opening
     base, inc = tc
     moves = opening_moves.split()
@@ -195,7 +219,9 @@ def play_game(white, black, opening, tc, referee, max_plies, margin):
         player = white if side == "w" else black
         go = "go wtime %d btime %d winc %d binc %d" % (
             clocks["w"] * 1000, clocks["b"] * 1000, inc * 1000, inc * 1000)
-        move, elapsed, fault, lines = think(player, position, go, clocks[side] + margin)
+        if nodes:
+            go, clocks[side] = "go nodes %d" % nodes, base  # no clock: only a hang is a fault
+        move, ponder, elapsed, fault, lines = think(player, position, go, clocks[side] + margin)
         if fault:
             player.engine.kill()
             time.sleep(0.3)  # a dying process's last words on standard error
@@ -220,6 +246,14 @@ def play_game(white, black, opening, tc, referee, max_plies, margin):
             break
         clocks[side] += inc
         moves.append(move)
+        if ponder and player.is_velta and not nodes:  # ponder on the expected reply while the opponent thinks
+            after = position_command(start_fen, moves)
+            if ponder not in referee.examine(after)[2]:
+                faults.append((player, "illegal", f"ponder move '{ponder}' after {after}"))
+            else:
+                player.pondering = (position_command(start_fen, moves + [ponder]), ponder)
+                player.engine.send(player.pondering[0], "go ponder wtime %d btime %d winc %d binc %d" % (
+                    clocks["w"] * 1000, clocks["b"] * 1000, inc * 1000, inc * 1000))
     return {"opening": name, "white": white, "black": black, "result": result, "reason": reason,
             "plies": len(moves), "moves": moves, "faults": faults, "depths": depths, "stderr": stderr,
             "lowest": lowest}
@@ -240,6 +274,8 @@ def main(argv=None):
     parser.add_argument("--max-plies", type=int, default=300, help="draw by adjudication after this many plies")
     parser.add_argument("--margin", type=float, default=5.0, help="seconds past the clock before a silent engine counts as crashed")
     parser.add_argument("--verbose", action="store_true", help="print the moves of every game")
+    parser.add_argument("--ponder", action="store_true", help="Velta ponders on the opponent's time")
+    parser.add_argument("--nodes", type=int, help="every move a 'go nodes N' search, no clock")
     args = parser.parse_args(argv)
 
     stockfish = stockfish_path()
@@ -250,8 +286,9 @@ def main(argv=None):
     opponents = [o.strip() for o in args.opponents.split(",") if o.strip()]
     if any(o not in ("self", "stockfish") for o in opponents) or not opponents:
         parser.error("--opponents takes self and/or stockfish")
-    velta = Player(args.engine, "velta", True)
-    others = {"self": Player(args.engine, "velta-2", True),
+    ponder = ("setoption name Ponder value true",) if args.ponder else ()
+    velta = Player(args.engine, "velta", True, ponder)
+    others = {"self": Player(args.engine, "velta-2", True, ponder),
               # Stockfish cuts its time fine at short clocks; the overhead keeps it
               # from losing on time on a loaded machine, which would spoil the game.
               "stockfish": Player(stockfish, "stockfish", False, ("setoption name Skill Level value 0",
@@ -259,7 +296,8 @@ def main(argv=None):
     order = list(OPENINGS)
     random.Random(args.seed).shuffle(order)
     referee = Referee(stockfish)
-    print(f"{args.games} games at {tc[0]:g}+{tc[1]:g} s against {', '.join(opponents)}; referee {stockfish}")
+    mode = f"nodes {args.nodes}" if args.nodes else f"{tc[0]:g}+{tc[1]:g} s" + (", Velta pondering" if args.ponder else "")
+    print(f"{args.games} games at {mode} against {', '.join(opponents)}; referee {stockfish}")
 
     games = []
     try:
@@ -269,7 +307,7 @@ def main(argv=None):
             opening = order[(pair // len(opponents)) % len(order)]
             other = others[opponent]
             white, black = (velta, other) if i % 2 == 0 else (other, velta)
-            game = play_game(white, black, opening, tc, referee, args.max_plies, args.margin)
+            game = play_game(white, black, opening, tc, referee, args.max_plies, args.margin, args.nodes)
             game["opponent"] = opponent
             games.append(game)
             points = {"1-0": 1, "0-1": 0, "1/2-1/2": 0.5}.get(game["result"])
@@ -290,7 +328,7 @@ def main(argv=None):
             player.collect_stderr()
         referee.close()
 
-    print(f"\nsummary: {len(games)} games at {args.tc}")
+    print(f"\nsummary: {len(games)} games at {mode}")
     for opponent in opponents:
         mine = [g for g in games if g["opponent"] == opponent]
         tally = collections.Counter(g["score"] for g in mine)
@@ -307,6 +345,9 @@ def main(argv=None):
               f"{faults[(is_velta, 'forfeit')]}, crashes {faults[(is_velta, 'crash')]}")
     lowest = [v for g in games for k, v in g["lowest"].items() if k.startswith("velta")]
     print(f"  velta lowest clock after a move: {min(lowest, default=tc[0]):.2f}s")
+    if args.ponder:
+        print(f"  velta ponder searches: {velta.ponder_hits + others['self'].ponder_hits} hits, "
+              f"{velta.ponder_misses + others['self'].ponder_misses} stopped")
     print(f"  velta stderr lines: {len(stderr)}")
     for line in stderr[:20]:
         print("    " + line)

@@ -81,6 +81,11 @@ class Engine:
         self.ready()  # the rest of the display
         return fen
 
+    def legal_moves(self, position):
+        # the legal moves of a position by Velta's own generator ("perft 1")
+        self.send(position, "perft 1")
+        return self.read_until(lambda l: " nodes in " in l)[-2].split()
+
     def close(self, timeout=10.0):
         # closes standard input and returns the exit status
         try:
@@ -101,5 +106,5 @@ VELTA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "build", 
 def start_velta(path=None, **options):
     # Velta (build/velta by default) started and past its start-up lines (banner, features, table)
     engine = Engine(path or VELTA, "velta", **options)
-    engine.until_prefix("info debug Creation of Transposition Table")
+    engine.until_prefix("info string Creation of Transposition Table")
     return engine

@@ -88,11 +88,10 @@ inline MoveList& legal_moves(Board& b) {
 // Leaf count of the legal move tree `depth` plies deep (depth >= 1).
 uint64_t perft(Board& b, int depth);
 
-// Sets up the board from a FEN, keeping the old position when the text fails
-// a check; returns the failed check or nullptr.
-const char* set_position(Board& b, const char* fen);
-// Plays one word of a move list if it names a legal move; returns the failed
-// check or nullptr. A long game drops history that can no longer repeat.
-const char* play_move(Board& b, const char* word);
+// Sets up the board from a FEN, keeping the old position when the text fails a check.
+Refusal set_position(Board& b, const char* fen);
+// Plays one word of a move list if it names a legal move. A long game drops
+// history that can no longer repeat.
+Refusal play_move(Board& b, const char* word);
 
 }  // namespace velta

@@ -5,27 +5,28 @@
 
 namespace velta {
 
-const char* set_position(Board& b, const char* fen) {
+Refusal set_position(Board& b, const char* fen) {
   Position scratch;
-  const char* failed = parse_fen(fen, scratch);
-  if (!failed && king_attacked(scratch, *scratch.them)) failed = "side not to move is not in check";
-  if (!failed) set_root(b, scratch);
-  return failed;
+  Refusal refusal = parse_fen(fen, scratch);
+  if (!refusal.check && king_attacked(scratch, *scratch.them))
+    refusal = refuse("side not to move is not in check", "fen", fen);
+  if (!refusal.check) set_root(b, scratch);
+  return refusal;
 }
 
-const char* play_move(Board& b, const char* word) {
+Refusal play_move(Board& b, const char* word) {
   if (b.ply_count >= GAME_PLY_LIMIT && (!compact_history(b) || b.ply_count >= GAME_PLY_LIMIT))
-    return "game fits in the position stack";
+    return refuse("game fits in the position stack", "move", word);
   int from, to, promotion;
-  if (const char* failed = parse_move_word(word, *b.current, from, to, promotion)) return failed;
+  if (const char* failed = parse_move_word(word, *b.current, from, to, promotion)) return refuse(failed, "move", word);
   // Only a legal move is made: the generated word also carries the right
   // castling and en passant fields.
   const MoveList& list = legal_moves(b);
   for (int i = 0; i < list.count; ++i) {
     Move m = list.moves[i];
-    if (move_from(m) == from && move_to(m) == to && move_promotion(m) == promotion) return make_move(b, m), nullptr;
+    if (move_from(m) == from && move_to(m) == to && move_promotion(m) == promotion) return make_move(b, m), Refusal{};
   }
-  return "legal";
+  return refuse("legal", "move", word);
 }
 
 }  // namespace velta

@@ -126,30 +126,40 @@ const char* check_board(const Position& p) {
   return nullptr;
 }
 
-const char* read_sections(const FenSections& fen, Position& p) {
+Refusal read_sections(const FenSections& fen, Position& p) {
   memset(static_cast<void*>(&p), 0, sizeof p);
-  if (const char* failed = read_placement(fen.placement, p)) return failed;
+  if (const char* failed = read_placement(fen.placement, p)) return refuse(failed, "placement", fen.placement);
   derive_board(p);
   link_record(p, fen.side[0] == 'w');
   p.castling = read_castling(fen.castling, p);
-  if (const char* failed = read_en_passant(fen.en_passant, p)) return failed;
+  if (const char* failed = read_en_passant(fen.en_passant, p)) return refuse(failed, "en passant", fen.en_passant);
   int draw = 0;
-  if (sscanf(fen.halfmove, "%i", &draw) != 1) return "sscanf(fen.halfmove, \"%i\", &draw) == 1";
-  if (draw < 0 || draw > 9999) return "0 <= halfmove clock <= 9999";
+  if (sscanf(fen.halfmove, "%i", &draw) != 1)
+    return refuse("sscanf(fen.halfmove, \"%i\", &draw) == 1", "halfmove clock", fen.halfmove);
+  if (draw < 0 || draw > 9999) return refuse("0 <= halfmove clock <= 9999", "halfmove clock", fen.halfmove);
   p.halfmove_clock = draw;
-  if (const char* failed = check_board(p)) return failed;
+  if (const char* failed = check_board(p)) return refuse(failed, "placement", fen.placement);
   p.key = key_from_scratch(p);
   compute_pawn_masks(p);
-  return nullptr;
+  return {};
 }
 
 }  // namespace
 
-const char* parse_fen(const char* text, Position& out) {
+Refusal refuse(const char* check, const char* field, const char* word) {
+  Refusal r{check, field, {}};
+  if (strlen(word) < sizeof r.word)
+    strcpy(r.word, word);
+  else
+    snprintf(r.word, sizeof r.word, "%.*s...", int(sizeof r.word) - 4, word);
+  return r;
+}
+
+Refusal parse_fen(const char* text, Position& out) {
   char work[TEXT_SIZE];
   snprintf(work, sizeof work, "%s", text);
   FenSections fen{};
-  return split_sections(work, fen) == 6 ? read_sections(fen, out) : "section == 6";
+  return split_sections(work, fen) == 6 ? read_sections(fen, out) : refuse("section == 6", "fen", text);
 }
 
 void set_root(Board& b, const Position& root) {

@@ -164,10 +164,20 @@ int has_king_and_pawns_only(const Position& p);
 // Type and colour of the piece on a square; NO_PIECE when it is empty.
 int piece_on(const Position& p, int s, int& colour);
 
+// Input refused by a check: the check's text and the word at fault, named by
+// what it is ("placement", "en passant", "move", ...). Accepted: check nullptr.
+constexpr int REFUSED_WORD_SIZE = 72;
+struct Refusal {
+  const char* check;
+  const char* field;
+  char word[REFUSED_WORD_SIZE];  // cut short with "..." when longer
+};
+Refusal refuse(const char* check, const char* field, const char* word);
+
 // Reads a FEN into `out`, checking everything but what needs attack tables
-// (whether the side not to move stands in check). Returns the failed check,
-// or nullptr; `out` is complete only on success.
-const char* parse_fen(const char* text, Position& out);
+// (whether the side not to move stands in check); `out` is complete only
+// when accepted.
+Refusal parse_fen(const char* text, Position& out);
 // Makes `root` record 0 of an empty stack.
 void set_root(Board& b, const Position& root);
 // The key of a record computed from scratch.
@@ -194,5 +204,7 @@ int fen_text(const Board& b, char* out);
 // Reads one word of a move list into squares and promotion type (0 for none);
 // returns the failed check, or nullptr. Legality is the generator's business.
 const char* parse_move_word(const char* word, const Position& p, int& from, int& to, int& promotion);
+// Finds the move a UCI word names in a list of moves, or 0.
+Move find_move_text(const MoveList& list, const char* word);
 
 }  // namespace velta

@@ -101,4 +101,11 @@ const char* parse_move_word(const char* word, const Position& p, int& from, int&
   return nullptr;
 }
 
+Move find_move_text(const MoveList& list, const char* word) {
+  char text[MOVE_TEXT_SIZE];
+  for (int i = 0; i < list.count; ++i)
+    if (move_text(list.moves[i], text), !strcmp(text, word)) return list.moves[i];
+  return 0;
+}
+
 }  // namespace velta

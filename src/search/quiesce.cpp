@@ -104,6 +104,7 @@ bool skip_capture(const Position& p, Move m, int alpha, int eval) {
 
 int quiesce(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in_check) {
   SearchState& state = ctx.state;
+  if (state.stop) return 0;
   ++state.nodes;
   if (ply > MAX_PLY) return alpha;
   if (ply > state.seldepth) state.seldepth = ply;

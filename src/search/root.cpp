@@ -1,15 +1,55 @@
 // Iterative deepening: game-over answers, a single legal move answered at
-// once, then depths 1, 2, 3 ... until the limits say stop.
+// once, then depths 1, 2, 3 ... until the limits say stop. With MultiPV, each
+// iteration searches the root once per line, each line without the moves of
+// the lines before it.
+#include <algorithm>
+
 #include "movegen/movegen.h"
+#include "search/report.h"
 #include "search/search.h"
 
 namespace velta {
 
 namespace {
 
+// A mate ends the search, unless it is looking for a shorter mate than this
+// one (go mate N); so does the depth limit.
 bool keep_deepening(const SearchLimits& limits, int score, int depth) {
-  if (is_mate_score(score)) return false;
+  if (is_mate_score(score) && (!limits.mate || (score > 0 && moves_to_mate(score) <= limits.mate))) return false;
   return limits.mode != LIMIT_DEPTH || limits.depth_limit >= depth;
+}
+
+int searched_root_moves(const SearchContext& ctx, const MoveList& moves) {
+  int n = 0;
+  for (int i = 0; i < moves.count; ++i) n += root_move_searched(ctx, moves.moves[i]);
+  return n;
+}
+
+// One iteration of a MultiPV search; returns the best line's score, or 0
+// when stopped (the lines of the last full iteration then stand).
+int search_lines(SearchContext& ctx, int depth, int wanted, int in_check) {
+  SearchState& state = ctx.state;
+  RootLine found[MAX_MULTIPV];
+  ctx.excluded.count = 0;
+  for (int i = 0; i < wanted; ++i) {
+    state.seldepth = depth;
+    int score = search(ctx, 0, depth, -INFINITE_SCORE, INFINITE_SCORE, in_check);
+    if (state.stop) break;
+    found[i] = {state.reported_move, score, state.seldepth};
+    ctx.excluded.moves[ctx.excluded.count++] = state.reported_move;
+  }
+  int done = ctx.excluded.count;
+  ctx.excluded.count = 0;
+  if (done < wanted) {
+    // The first line of a deeper iteration beats the old best line.
+    if (done) ctx.lines[0] = found[0], ctx.line_count = std::max(ctx.line_count, 1);
+    return 0;
+  }
+  std::stable_sort(found, found + wanted, [](const RootLine& a, const RootLine& b) { return a.score > b.score; });
+  std::copy(found, found + wanted, ctx.lines);
+  ctx.line_count = wanted;
+  report_lines(ctx);
+  return found[0].score;
 }
 
 }  // namespace
@@ -17,20 +57,23 @@ bool keep_deepening(const SearchLimits& limits, int score, int depth) {
 SearchResult search_root(SearchContext& ctx) {
   SearchState& state = ctx.state;
   state.start_clock = clock_ms();
-  if (is_draw(ctx.board)) return {"draw", 0, 0, false};
   Position& root = *ctx.board.current;
   const MoveList& moves = legal_moves(ctx.board);
   int in_check = root.us->attack_info->checkers != 0;
-  if (moves.count == 0) return {in_check ? "mate" : "pat", 0, 0, false};
-  if (moves.count == 1) return {nullptr, moves.moves[0], 0, false};
+  if (moves.count == 0) return {in_check ? "mate" : "pat", 0, 0, 0, false};
+  if (moves.count == 1) return {nullptr, moves.moves[0], 0, 0, false};
+  int wanted = std::min(std::max(ctx.limits.multipv, 1), searched_root_moves(ctx, moves));
+  ctx.limits.multipv = wanted;
 
   state.iteration_depth = state.seldepth = 1;
-  int score = search(ctx, 0, 1, -INFINITE_SCORE, INFINITE_SCORE, in_check);
+  int score = wanted > 1 ? search_lines(ctx, 1, wanted, in_check)
+                         : search(ctx, 0, 1, -INFINITE_SCORE, INFINITE_SCORE, in_check);
   state.iteration_depth = 2;
-  for (int depth = 2; keep_deepening(ctx.limits, score, depth); depth = state.iteration_depth) {
+  for (int depth = 2; !state.stop && keep_deepening(ctx.limits, score, depth); depth = state.iteration_depth) {
     state.seldepth = depth;
     state.instability = state.time_extended = 0;
-    score = search(ctx, 0, depth, -INFINITE_SCORE, INFINITE_SCORE, in_check);
+    score = wanted > 1 ? search_lines(ctx, depth, wanted, in_check)
+                       : search(ctx, 0, depth, -INFINITE_SCORE, INFINITE_SCORE, in_check);
     if (state.stop) break;
     ++state.iteration_depth;
     state.previous_score = score;
@@ -39,8 +82,16 @@ SearchResult search_root(SearchContext& ctx) {
     if (!another_iteration_fits(ctx)) break;
     if (state.iteration_depth > MAX_PLY) break;
   }
+  if (wanted > 1 && ctx.line_count) {
+    state.reported_move = ctx.lines[0].move, state.reported_score = ctx.lines[0].score;
+    if (ctx.reports) state.pv_length = 0, collect_pv(ctx, state.reported_move);
+  }
+  state.elapsed_ms = uint64_t(clock_ms() - state.start_clock);
+  state.nps = nodes_per_second(state.nodes, state.elapsed_ms);
   // A search stopped before it reported a move answers with the first root move.
-  return {nullptr, state.reported_move ? state.reported_move : root.moves.moves[0], state.reported_score, true};
+  Move best = state.reported_move ? state.reported_move : root.moves.moves[0];
+  Move ponder = state.reported_move && state.pv_length > 1 ? state.pv[1] : 0;
+  return {nullptr, best, ponder, state.reported_score, true};
 }
 
 }  // namespace velta

@@ -46,6 +46,13 @@ void reward_cutoff(SearchContext& ctx, const MoveList& list, int i, int depth, i
     if (quiet_for_history(list.moves[j])) add_history(ctx, side, list.moves[j], -depth);
 }
 
+void keep_searched_root_moves(const SearchContext& ctx, MoveList& list) {
+  int kept = 0;
+  for (int i = 0; i < list.count; ++i)
+    if (root_move_searched(ctx, list.moves[i])) list.moves[kept++] = list.moves[i];
+  list.count = kept;
+}
+
 void hash_move_first(MoveList& list, Move hash_move) {
   int i = hash_move ? find_move(list, hash_move) : -1;
   if (i < 0) return;
@@ -56,14 +63,15 @@ void hash_move_first(MoveList& list, Move hash_move) {
 }  // namespace
 
 int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in_check) {
-  // 1-4: horizon, node count, poll, draws.
+  // 1-4: horizon, node count, poll, draws (the root is searched even when drawn).
   if (ply >= horizon) return quiesce(ctx, ply, horizon, alpha, beta, in_check);
   SearchState& state = ctx.state;
   Board& board = ctx.board;
+  if (state.stop) return 0;
   ++state.nodes;
   if (ply > state.seldepth) state.seldepth = ply;
   if (poll(ctx)) return 0;
-  if (is_draw(board)) return 0;
+  if (ply > 0 && is_draw(board)) return 0;
   Position& p = *board.current;
   const int depth = horizon - ply;
   const bool pv_node = beta - alpha > 1;
@@ -75,10 +83,12 @@ int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in
     if (!pv_node && e->depth >= depth && tt_usable(*e, alpha, beta)) return e->score;
   }
 
-  // 6. Legal moves; none means mate or stalemate.
+  // 6. Legal moves; none means mate or stalemate. At the root, only the moves
+  // this search of it takes part in.
   prepare_node(p);
   generate_moves(p, GEN_ALL);
   MoveList& list = p.moves;
+  if (ply == 0 && (ctx.search_moves.count || ctx.excluded.count)) keep_searched_root_moves(ctx, list);
   if (list.count == 0) return in_check ? ply - MATE : 0;
 
   // 7-8. Pruning before the move loop, at nodes where it is safe.
@@ -149,8 +159,9 @@ int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in
       best_move = m & ~FLAG_BITS;
       if (ply == 0 && ctx.limits.mode != LIMIT_DEPTH) {
         report_line(ctx, best_move, v, 1);
-        if (i > 0) state.instability = 1;
-        if (state.iteration_depth > 1 && v < state.previous_score - SCORE_DROP) state.instability = 2;
+        if (i > 0 && !ctx.excluded.count) state.instability = 1;
+        if (state.iteration_depth > 1 && v < state.previous_score - SCORE_DROP && !ctx.excluded.count)
+          state.instability = 2;
       }
       if (v >= beta) {
         reward_cutoff(ctx, list, i, depth, side);

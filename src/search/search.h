@@ -65,6 +65,9 @@ struct SearchLimits {
   int32_t depth_limit;
   uint64_t spare_time;   // clock time above one second: the ceiling for extensions
   uint64_t time_budget;  // milliseconds
+  uint64_t nodes;        // stop after this many nodes; 0: no such limit
+  int32_t mate;          // stop once a mate in at most this many moves is found; 0: no such goal
+  int32_t multipv;       // root lines searched and reported each iteration; 0 counts as 1
 };
 
 struct SearchState {
@@ -80,17 +83,28 @@ struct SearchState {
   int32_t previous_score;
   int64_t start_clock;  // milliseconds of the steady clock
   uint64_t elapsed_ms;
+  uint64_t pondered_ms;  // spent before "ponderhit": the clock's budget starts after it
   uint64_t nodes;
   uint64_t nps;
+  int32_t reported_depth, reported_seldepth;
   Move pv[STACK_SIZE];  // the reported line, read back from the table
   int32_t pv_length;
 };
+
+// One root line of a MultiPV search.
+struct RootLine {
+  Move move;
+  int32_t score;
+  int32_t seldepth;
+};
+constexpr int MAX_MULTIPV = 500;
 
 // How a search ended: the game-over reason when the root needed no search
 // ("draw", "mate", "pat"), else the move to answer and its score.
 struct SearchResult {
   const char* game_over;
   Move best_move;
+  Move ponder_move;  // the reply the line expects, or 0
   int32_t score;
   bool searched;  // false for game over and a single legal move
 };
@@ -107,6 +121,11 @@ struct SearchContext {
   int32_t history_table[2][8][64];
   // Nodes each root move took in its latest search, by from * 64 + to.
   uint64_t move_node_counts[4096];
+  // Root moves to search ("go searchmoves"; none: all), and those the lines
+  // already found in this iteration take out of the next line's search.
+  MoveList search_moves, excluded;
+  RootLine lines[MAX_MULTIPV];
+  int32_t line_count;  // lines of the last iteration, best first
 };
 
 // Late-move reductions by [move index][remaining depth], built at start-up;
@@ -132,8 +151,15 @@ Move pick_best_root(SearchContext& ctx, int i);
 bool is_draw(const Board& b);
 // Every 10000 nodes: the clock, waiting input and the progress line; returns the stop flag.
 int poll(SearchContext& ctx);
-// Records the root's best move so far and reports the line.
+// Records the root's best move so far and reports the line (MultiPV lines
+// are reported together at the end of each iteration).
 void report_line(SearchContext& ctx, Move move, int score, int lower_bound);
+// Reports the lines of a MultiPV iteration, best first.
+void report_lines(SearchContext& ctx);
+// Reads the line from `move` on back from the table into ctx.state.pv.
+void collect_pv(SearchContext& ctx, Move move);
+// Whether a root move takes part in the current search of the root.
+bool root_move_searched(const SearchContext& ctx, Move m);
 uint64_t nodes_per_second(uint64_t nodes, uint64_t ms);
 
 // Static exchange test of a capture by the side to move: true when it loses material.

@@ -28,6 +28,17 @@ void reset_after_search(SearchContext& ctx) {
   ctx.limits = SearchLimits{};
   memset(ctx.history_table, 0, sizeof ctx.history_table);
   memset(ctx.move_node_counts, 0, sizeof ctx.move_node_counts);
+  ctx.search_moves.count = ctx.excluded.count = ctx.line_count = 0;
+}
+
+bool root_move_searched(const SearchContext& ctx, Move m) {
+  constexpr Move IDENTITY = SQUARES_MASK | Move(7) << PROMOTION_SHIFT;
+  auto listed = [m](const MoveList& list) {
+    for (int i = 0; i < list.count; ++i)
+      if (!((list.moves[i] ^ m) & IDENTITY)) return true;
+    return false;
+  };
+  return (!ctx.search_moves.count || listed(ctx.search_moves)) && !listed(ctx.excluded);
 }
 
 void reset_new_game(SearchContext& ctx) {
@@ -70,23 +81,24 @@ Move legal_table_move(SearchContext& ctx) {
   return find_move(legal_moves(ctx.board), entry->move) >= 0 ? entry->move : 0;
 }
 
+}  // namespace
+
 // The principal variation, followed through the table until a position
 // without an entry, a null entry or a draw (so a repetition cannot loop).
 // Only records above the root are used, whose move lists are free; it stops
-// before the stack could overflow.
+// before the stack could overflow. The root itself may be drawn.
 void collect_pv(SearchContext& ctx, Move move) {
   Board& b = ctx.board;
-  if (is_draw(b) || move == 0 || b.ply_count >= STACK_SIZE - 2) return;
+  if ((ctx.state.pv_length && is_draw(b)) || move == 0 || b.ply_count >= STACK_SIZE - 2) return;
   ctx.state.pv[ctx.state.pv_length++] = move;
   make_move(b, move);
   collect_pv(ctx, legal_table_move(ctx));
   take_back(b);
 }
 
-}  // namespace
-
 int poll(SearchContext& ctx) {
   SearchState& state = ctx.state;
+  if (ctx.limits.nodes && state.nodes >= ctx.limits.nodes) state.stop = 1;
   if (state.nodes == 0 || state.nodes % POLL_INTERVAL != 0) return state.stop;
   refresh_clock(state);
   if (budget_spent(ctx)) state.stop = 1;
@@ -100,11 +112,22 @@ void report_line(SearchContext& ctx, Move move, int score, int lower_bound) {
   SearchState& state = ctx.state;
   state.reported_score = score;
   state.reported_move = move;
-  if (!ctx.reports) return;
+  state.reported_depth = state.iteration_depth, state.reported_seldepth = state.seldepth;
+  if (!ctx.reports || ctx.limits.multipv > 1) return;
   refresh_clock(state);
   state.pv_length = 0;
   collect_pv(ctx, move);
   report_iteration(ctx, score, lower_bound);
+}
+
+void report_lines(SearchContext& ctx) {
+  if (!ctx.reports) return;
+  refresh_clock(ctx.state);
+  for (int i = 0; i < ctx.line_count; ++i) {
+    ctx.state.pv_length = 0;
+    collect_pv(ctx, ctx.lines[i].move);
+    report_multipv(ctx, i);
+  }
 }
 
 }  // namespace velta

@@ -28,7 +28,7 @@ void set_clock_limits(SearchLimits& limits, uint64_t time, uint64_t increment, u
 
 bool budget_spent(SearchContext& ctx) {
   SearchLimits& limits = ctx.limits;
-  if (limits.mode == LIMIT_DEPTH || limits.time_budget > ctx.state.elapsed_ms) return false;
+  if (limits.mode == LIMIT_DEPTH || limits.time_budget > ctx.state.elapsed_ms - ctx.state.pondered_ms) return false;
   // An unsettled root may take twice the time while the clock can afford it.
   if (ctx.state.instability && 4 * limits.time_budget <= limits.spare_time) {
     ctx.state.time_extended = 1;
@@ -40,7 +40,7 @@ bool budget_spent(SearchContext& ctx) {
 
 // An iteration takes about as long as all before it together.
 bool another_iteration_fits(const SearchContext& ctx) {
-  return ctx.limits.mode != LIMIT_CLOCK || 2 * ctx.state.elapsed_ms <= ctx.limits.time_budget;
+  return ctx.limits.mode != LIMIT_CLOCK || 2 * (ctx.state.elapsed_ms - ctx.state.pondered_ms) <= ctx.limits.time_budget;
 }
 
 }  // namespace velta

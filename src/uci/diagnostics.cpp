@@ -103,19 +103,20 @@ void print_move_history(const Board& b) {
 
 }  // namespace
 
-// The diagram uses the console's box-drawing and shading bytes.
+// The diagram is drawn with box-drawing characters and a shade on every
+// other square, in UTF-8.
 void print_board(const Board& b) {
   const Position& p = *b.current;
   printf("\n");
   print_move_history(b);
   bool white_to_move = p.us->colour->is_white;
   for (int rank = 7; rank >= 0; --rank) {
-    printf(" %i %c", rank + 1, 0xB3);
+    printf(" %i \u2502", rank + 1);
     for (int file = 0; file < 8; ++file) {
       int colour, type = piece_on(p, file + 8 * rank, colour);
-      char background = (file + rank) % 2 ? char(0xB0) : ' ';
-      char content = !type ? background : colour == WHITE ? "?PNBRQK"[type] : "?pnbrqk"[type];
-      printf("%c%c%c", background, content, background);
+      const char* background = (file + rank) % 2 ? "\u2591" : " ";
+      char piece[2] = {!type ? '\0' : colour == WHITE ? "?PNBRQK"[type] : "?pnbrqk"[type], '\0'};
+      printf("%s%s%s", background, type ? piece : background, background);
     }
     if ((rank == 7 && !white_to_move) || (rank == 0 && white_to_move)) {
       printf(" *");
@@ -123,8 +124,8 @@ void print_board(const Board& b) {
     }
     printf("\n");
   }
-  printf("   %c", 0xC0);
-  for (int i = 0; i < 24; ++i) printf("%c", 0xC4);
+  printf("   \u2514");
+  for (int i = 0; i < 24; ++i) printf("\u2500");
   printf("\n     A  B  C  D  E  F  G  H\n\n");
   printf("key = 0x%016llx\n", (unsigned long long)p.key);
   char fen[FEN_TEXT_SIZE];
@@ -136,11 +137,12 @@ void perft_command(const char* args) {
   SearchContext& ctx = *engine.context;
   int depth = 1;
   if (sscanf(args, "%i", &depth) != 1) depth = 1;
-  if (depth > STACK_SIZE - 2 - ctx.board.ply_count) return report_failed_check("perft depth fits in the position stack");
+  if (depth > STACK_SIZE - 2 - ctx.board.ply_count)
+    return report_refusal(refuse("perft depth fits in the position stack", "depth", args));
   int64_t start = clock_ms();
   bool interrupted = false;
   uint64_t nodes = depth < 1 ? 1 : divide(ctx.board, depth, interrupted);  // a depth below 1 counts the position itself
-  if (interrupted) printf("info string perft interrupted\n");
+  if (interrupted) info_string("perft interrupted");
   print_summary(nodes, start);
   reset_new_game(ctx);
 }
@@ -170,7 +172,7 @@ void bench_command() {
     print_board(ctx.board);
     ctx.limits.mode = LIMIT_DEPTH;
     ctx.limits.depth_limit = BENCH_DEPTH;
-    print_result(search_root(ctx));
+    print_result(ctx, search_root(ctx));
     total += ctx.state.nodes;
     reset_new_game(ctx);
   }

@@ -82,7 +82,7 @@ bool read_line(char* line) {
     }
     line[length++] = char(c);
     if (length == LINE_SIZE - 1) {
-      printf("info buffer Warning: input is too long and will be truncated (max = %i bytes)\n", LINE_SIZE);
+      info_string("Warning: input is too long and will be truncated (max = %i bytes)", LINE_SIZE);
       while ((c = read_input_byte()) >= 0 && c != '\n') {
       }
       break;

@@ -1,20 +1,23 @@
 // Start-up and the command loop.
 //
 // The first word of a normalised line selects the command; commands without
-// arguments must stand alone. A line that arrives during a search ends the
-// search first and is read right after its "bestmove".
-//   stop          nothing (a search it arrived during has already ended)
-//   uci           identification block ending "uciok"
-//   setoption     "setoption name Hash value N" recreates the table; others ignored
+// arguments must stand alone. While a search runs, the search reads the input
+// every 10000 nodes: "isready" is answered at once, "ponderhit" turns a
+// ponder search into a timed one, and any other command stops the search and
+// is carried out after its "bestmove".
+//   uci           identification and options, ending "uciok"
 //   isready       "readyok"
+//   setoption     "setoption name <name> [value <value>]"
 //   ucinewgame    start position, empty tables
 //   position      "position startpos|fen <FEN> [moves ...]": sets the root, nothing printed
 //   go            search; "info" lines and one "bestmove"
+//   stop, ponderhit, debug on|off: nothing outside a search
 //   perft         move-path counts with a summary line
 //   debug         board, static score and legal moves
 //   bench         four fixed depth-12 searches with a summary line
 //   quit          exit with status 0 (end of input does the same)
 //   anything else "Unknown command : '<line>'"
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
@@ -28,34 +31,19 @@ Engine engine;
 
 namespace {
 
-constexpr char BANNER[] = "Velta 0.6 x64 (bmi2)";
-constexpr int DEFAULT_HASH_MB = 128, MAX_HASH_MB = 65536;
+constexpr int START_HASH_MB = 128;
 
 void report_processor_features() {
   bool popcnt = cpu_has_popcnt(), bmi2 = cpu_has_bmi2();
   if (!popcnt && !bmi2) return;
-  printf("info debug Set of supported instructions : %s%s%s\n", popcnt ? "'popcnt'" : "", popcnt && bmi2 ? ", " : "",
-         bmi2 ? "'bmi2'" : "");
+  info_string("Set of supported instructions : %s%s%s", popcnt ? "'popcnt'" : "", popcnt && bmi2 ? ", " : "",
+              bmi2 ? "'bmi2'" : "");
 }
 
 void print_magics(const char* name, const uint64_t* magics) {
   printf("Magic numbers for %s :\n", name);
   for (int s = 0; s < 64; ++s) printf("0x%016llx, ", (unsigned long long)magics[s]);
   printf("\n");
-}
-
-void print_identification() {
-  printf("id name %s\n", BANNER);
-  printf("id author Quenlor\n");
-  printf("option name Hash type spin default %i min %i max %i\n", DEFAULT_HASH_MB, 1, MAX_HASH_MB);
-  printf("option name OwnBook type check default false\n");
-  printf("uciok\n");
-}
-
-// "name <id> value <x>": only Hash is acted on.
-void set_option(const char* args) {
-  int megabytes;
-  if (sscanf(args, "name Hash value %i", &megabytes) == 1 && !create_table(megabytes)) engine.exit_status = 1;
 }
 
 void new_game() {
@@ -66,8 +54,10 @@ void new_game() {
 // Plays the words after "moves" up to the first that fails a check.
 void play_moves(char* words) {
   char* rest = nullptr;
-  for (char* word = strtok_r(words, " ", &rest); word; word = strtok_r(nullptr, " ", &rest))
-    if (const char* failed = play_move(engine.context->board, word)) return report_failed_check(failed);
+  for (char* word = strtok_r(words, " ", &rest); word; word = strtok_r(nullptr, " ", &rest)) {
+    Refusal refusal = play_move(engine.context->board, word);
+    if (refusal.check) return report_refusal(refusal);
+  }
 }
 
 // "startpos [moves ...]" or "fen <FEN> [moves ...]"; false when it is neither.
@@ -75,13 +65,16 @@ bool set_root_position(const char* args) {
   static char text[LINE_SIZE];
   snprintf(text, sizeof text, "%s", args);
   char* moves = strstr(text, " moves");
-  if (moves && (moves[6] == ' ' || moves[6] == '\0')) *moves = '\0', moves += strlen(" moves");
-  else moves = nullptr;
+  if (moves && (moves[6] == ' ' || moves[6] == '\0'))
+    *moves = '\0', moves += strlen(" moves");
+  else
+    moves = nullptr;
   Board& board = engine.context->board;
   if (!strcmp(text, "startpos")) {
     set_position(board, START_FEN);
   } else if (!strncmp(text, "fen ", 4)) {
-    if (const char* failed = set_position(board, text + 4)) return report_failed_check(failed), true;
+    Refusal refusal = set_position(board, text + 4);
+    if (refusal.check) return report_refusal(refusal), true;
   } else {
     return false;
   }
@@ -89,32 +82,26 @@ bool set_root_position(const char* args) {
   return true;
 }
 
-bool matches(const char* word, size_t length, const char* name) {
-  return strlen(name) == length && !strncmp(word, name, length);
+bool next_line(char* line) {
+  if (!engine.has_pending) return read_line(line);
+  engine.has_pending = false;
+  snprintf(line, LINE_SIZE, "%s", engine.pending);
+  return true;
 }
 
 }  // namespace
 
-void report_failed_check(const char* check) { fprintf(stderr, "engine: check failed: %s\n", check); }
+void info_string(const char* format, ...) {
+  char text[LINE_SIZE + 256];
+  va_list args;
+  va_start(args, format);
+  vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  printf("info string %s\n", text);
+}
 
-bool create_table(int megabytes) {
-  auto attempt = [](int mb) {
-    bool made = tt_allocate(engine.table, mb);
-    printf("info debug Creation of Transposition Table (%i MB) : %s\n", mb, made ? "success" : "failure");
-    return made;
-  };
-  if (!valid_table_size(megabytes)) {
-    printf("info debug Creation of Transposition Table (%i MB) : invalid size (reset to default)\n", megabytes);
-    if (attempt(DEFAULT_HASH_MB)) return true;
-    megabytes = DEFAULT_HASH_MB / 2;
-  }
-  for (;; megabytes /= 2) {
-    if (attempt(megabytes)) return true;
-    if (megabytes == 1) {
-      printf("info string Velta will now halt...\n");
-      return false;
-    }
-  }
+void report_refusal(const Refusal& refusal) {
+  fprintf(stderr, "engine: check failed: %s (%s %s)\n", refusal.check, refusal.field, refusal.word);
 }
 
 bool start_engine() {
@@ -122,19 +109,20 @@ bool start_engine() {
   init_eval_tables();
   MagicBuild magics = init_attack_tables();
   if (magics.out_of_memory) {
-    printf("info string Not enough memory to build the attack tables\n");
-    printf("info string Velta will now halt...\n");
+    info_string("Not enough memory to build the attack tables");
+    info_string("Velta will now halt...");
     return false;
   }
   if (magics.searched_rooks) print_magics("rooks", magic.rook_magics);
   if (magics.searched_bishops) print_magics("bishops", magic.bishop_magics);
-  printf("%s ('quit' to exit)\n", BANNER);
+  printf("%s ('quit' to exit)\n", ENGINE_NAME);
   report_processor_features();
   init_reduction_table();
   engine.context = new SearchContext{};
   engine.context->tt = &engine.table;
   engine.context->reports = true;
-  if (!create_table(DEFAULT_HASH_MB)) return false;
+  engine.options = Options{false, 1, 0};
+  if (!create_table(START_HASH_MB)) return false;
   new_game();
   return true;
 }
@@ -150,8 +138,8 @@ bool execute(const char* line) {
   size_t length = args ? size_t(args - line) : strlen(line);
   args = args ? args + 1 : "";
   bool alone = !*args;
-  auto is = [&](const char* name) { return matches(line, length, name); };
-  if (!*line || (alone && is("stop")))
+  auto is = [&](const char* name) { return strlen(name) == length && !strncmp(line, name, length); };
+  if (!*line || (alone && (is("stop") || is("ponderhit"))) || !strcmp(line, "debug on") || !strcmp(line, "debug off"))
     return true;
   else if (alone && is("uci"))
     print_identification();
@@ -175,12 +163,12 @@ bool execute(const char* line) {
     return false;
   else
     printf("Unknown command : '%s'\n", line);
-  return engine.exit_status == 0;
+  return engine.exit_status == 0 && !engine.quit;
 }
 
 int command_loop() {
   static char line[LINE_SIZE];
-  while (read_line(line) && execute(line)) {
+  while (next_line(line) && execute(line)) {
   }
   return engine.exit_status;
 }

@@ -1,6 +1,6 @@
 // What the search reports, as protocol lines: progress lines with their
-// principal variation, the periodic current-move line, the final answer; and
-// the input check the search makes at each poll. Each line is written whole.
+// principal variation, MultiPV lines, the periodic current-move line, and the
+// answer. Each line is written whole.
 #include <cstdarg>
 #include <cstdio>
 
@@ -39,10 +39,17 @@ void add_score(Line& line, int score) {
     add(line, "score mate %i ", moves_to_mate(score));
 }
 
-// The end of every progress line.
+// The counters every progress line carries.
 void add_counters(Line& line, const SearchContext& ctx) {
-  add(line, "time %llu nodes %llu nps %llu hashfull %i\n", (unsigned long long)ctx.state.elapsed_ms,
+  add(line, "time %llu nodes %llu nps %llu hashfull %i", (unsigned long long)ctx.state.elapsed_ms,
       (unsigned long long)ctx.state.nodes, (unsigned long long)ctx.state.nps, hashfull(*ctx.tt));
+}
+
+// " pv <moves>" and the line's end.
+void add_pv(Line& line, const SearchContext& ctx) {
+  if (ctx.state.pv_length) add(line, " pv");
+  for (int i = 0; i < ctx.state.pv_length; ++i) add(line, " "), add_move(line, ctx.state.pv[i]);
+  add(line, "\n");
 }
 
 void write(const Line& line) { fwrite(line.text, 1, size_t(line.length), stdout); }
@@ -65,6 +72,7 @@ void report_iteration(const SearchContext& ctx, int score, bool lower_bound) {
   add(line, "pv ");
   for (int i = 0; i < ctx.state.pv_length; ++i) add_move(line, ctx.state.pv[i]), add(line, " ");
   add_counters(line, ctx);
+  add(line, "\n");
   write(line);
 }
 
@@ -75,28 +83,44 @@ void report_progress(const SearchContext& ctx) {
   add_move(line, ctx.state.current_root_move);
   add(line, " currmovenumber %i ", ctx.state.current_root_move_number);
   add_counters(line, ctx);
+  add(line, "\n");
   write(line);
 }
 
-// Waiting input ends any search; closed input ends one that would never end.
-void poll_input(SearchContext& ctx) {
-  int input = input_state();
-  if (input == INPUT_WAITING || (input == INPUT_CLOSED && ctx.limits.time_budget >= INFINITE_BUDGET))
-    ctx.state.stop = 1;
-}
-
-void print_result(const SearchResult& result) {
+void report_multipv(const SearchContext& ctx, int index) {
   Line line;
   line.length = 0;
+  const RootLine& l = ctx.lines[index];
+  add(line, "info depth %i seldepth %i multipv %i ", ctx.state.iteration_depth, l.seldepth, index + 1);
+  add_score(line, l.score);
+  add_counters(line, ctx);
+  add_pv(line, ctx);
+  write(line);
+}
+
+void print_result(const SearchContext& ctx, const SearchResult& result) {
+  Line line;
+  line.length = 0;
+  const SearchState& state = ctx.state;
   if (result.game_over) add(line, "info string Game over (%s) !\n", result.game_over);
   if (result.searched && is_mate_score(result.score))
     add(line, "info string Mate in %i half-moves !\n", plies_to_mate(result.score));
-  if (result.searched) add(line, "info "), add_score(line, result.score), add(line, "\n");
+  // The closing line: what tools record for the move.
+  if (result.searched) {
+    add(line, "info ");
+    if (state.reported_depth) {
+      add(line, "depth %i seldepth %i ", state.reported_depth, state.reported_seldepth);
+      add_score(line, result.score);
+    }
+    add_counters(line, ctx);
+    add_pv(line, ctx);
+  }
   add(line, "bestmove ");
   if (result.best_move)
     add_move(line, result.best_move);
   else
     add(line, "0000");
+  if (result.ponder_move && engine.options.ponder) add(line, " ponder "), add_move(line, result.ponder_move);
   add(line, "\n");
   write(line);
 }

@@ -8,9 +8,10 @@
 
 namespace velta {
 
+inline constexpr char ENGINE_NAME[] = "Velta 0.6 x64 (bmi2)";
+
 // Standard input is read here only, in the command loop's thread. The search
-// asks whether input is waiting without reading it, so a line that arrives
-// during a search ends the search and is then read by the loop.
+// looks at it every 10000 nodes (poll_input) and reads what has arrived.
 constexpr int INPUT_NONE = 0, INPUT_WAITING = 1, INPUT_CLOSED = 2;
 int input_state();
 // The next byte of input, or -1 at end of input.
@@ -27,12 +28,27 @@ bool read_line(char* line);
 bool cpu_has_popcnt();
 bool cpu_has_bmi2();
 
+struct Options {
+  bool ponder;        // "bestmove" names the expected reply to ponder on
+  int multipv;        // root lines reported
+  int move_overhead;  // milliseconds taken off the clock for the answer's travel
+};
+
 // The engine the command loop drives: one search context, whose board holds
-// the game, and the transposition table it searches with.
+// the game, the transposition table it searches with, the options, and the
+// state of the "go" being answered.
 struct Engine {
   SearchContext* context;
   TranspositionTable table;
+  Options options;
   int exit_status;  // set when a command ends the program
+  bool quit;        // "quit" or the end of input arrived during a search
+  bool infinite;    // the search answers only once released ("go infinite", "go ponder")
+  bool pondering;   // "ponderhit" turns it into a timed search
+  bool released;    // "stop" (or "ponderhit" while pondering) has arrived
+  SearchLimits on_ponderhit;
+  bool has_pending;  // a command that ended a search, to be carried out after its answer
+  char pending[LINE_SIZE];
 };
 extern Engine engine;
 
@@ -46,8 +62,13 @@ bool execute(const char* line);
 int command_loop();
 void stop_engine();
 
-// Engine messages and refusals.
-void report_failed_check(const char* check);
+// Messages: an "info string" line, and a refusal on standard error.
+[[gnu::format(printf, 1, 2)]] void info_string(const char* format, ...);
+void report_refusal(const Refusal& refusal);
+
+// Options: the "uci" answer, and "setoption" with the words after "name".
+void print_identification();
+void set_option(const char* args);
 // (Re)creates the transposition table with its messages, halving the size
 // when memory is short; false when not even 1 MB can be had.
 bool create_table(int megabytes);
@@ -57,12 +78,13 @@ void go_command(const char* args);
 void perft_command(const char* args);
 void debug_command();
 void bench_command();
-// Fills the search limits from the words of a "go" line.
-void read_go_limits(const char* args, SearchLimits& limits, bool white_to_move);
+// Fills the search limits and root moves from the words of a "go" line; sets
+// engine.infinite and engine.pondering, and engine.on_ponderhit for a ponder search.
+void read_go_limits(const char* args, SearchContext& ctx);
 
 // Output.
 void print_score(int score);
 void print_board(const Board& b);
-void print_result(const SearchResult& result);
+void print_result(const SearchContext& ctx, const SearchResult& result);
 
 }  // namespace velta

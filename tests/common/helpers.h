@@ -52,6 +52,6 @@ struct TestContext {
 
 // Sets up a FEN that must be accepted.
 inline Board& load(Board& b, const char* fen) {
-  EXPECT_EQ(set_position(b, fen), nullptr) << fen;
+  EXPECT_EQ(set_position(b, fen).check, nullptr) << fen;
   return b;
 }

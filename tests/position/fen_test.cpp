@@ -34,7 +34,7 @@ TEST(Fen, ReadOrRefuse) {
     load(b, "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1");
     play_move(b, "e1g1");
     memcpy(static_cast<void*>(&before), &b, sizeof b);
-    const char* failed = set_position(b, c.fen);
+    const char* failed = set_position(b, c.fen).check;
     EXPECT_STREQ(failed ? failed : "", c.refused) << c.fen;
     const Position& p = *b.current;
     if (*c.refused)

@@ -24,7 +24,7 @@ TEST(MoveText, MoveListReader) {
     const char* failed = nullptr;
     char words[64];
     snprintf(words, sizeof words, "%s", c.moves);
-    for (char* word = strtok(words, " "); word && !failed; word = strtok(nullptr, " ")) failed = play_move(b, word);
+    for (char* word = strtok(words, " "); word && !failed; word = strtok(nullptr, " ")) failed = play_move(b, word).check;
     EXPECT_STREQ(failed ? failed : "", c.refused) << c.moves;
     EXPECT_EQ(b.current->key, expected) << c.moves;
   }

@@ -94,7 +94,7 @@ TEST(SearchRules, DrawByRepetitionFiftyMovesAndBareKings) {
     load(b, c.fen);
     char words[128];
     snprintf(words, sizeof words, "%s", c.moves);
-    for (char* word = strtok(words, " "); word; word = strtok(nullptr, " ")) EXPECT_EQ(play_move(b, word), nullptr);
+    for (char* word = strtok(words, " "); word; word = strtok(nullptr, " ")) EXPECT_EQ(play_move(b, word).check, nullptr);
     EXPECT_EQ(is_draw(b), c.draw) << c.fen << " " << c.moves;
   }
 }

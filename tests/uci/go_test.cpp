@@ -17,13 +17,30 @@ TEST(Go, LimitsOfTheLine) {
       {true, "wtime -5000", LIMIT_CLOCK, 0, 0, 0},                 // a negative clock is no time at all
       {true, "", LIMIT_DEPTH, 10, 0, 0},           {true, "infinite", LIMIT_TIME, 0, 0, 1000000000},
       {true, "depth 0", LIMIT_DEPTH, 0, 0, 0},     {true, "depth 0x10", LIMIT_DEPTH, 16, 0, 0},
-      {true, "movetime 500", LIMIT_TIME, 0, 0, 500}};
+      {true, "movetime 500", LIMIT_TIME, 0, 0, 500},
+      // Limits of their own: nodes and mate alone search up to the depth cap.
+      {true, "nodes 5000", LIMIT_DEPTH, 63, 0, 0},        {true, "mate 3", LIMIT_DEPTH, 63, 0, 0},
+      {true, "searchmoves e1d1 e1f1", LIMIT_DEPTH, 10, 0, 0}, {true, "searchmoves e1d1 depth 5", LIMIT_DEPTH, 5, 0, 0},
+      {true, "wtime 60000 btime 60000 nodes 100 searchmoves e1d1", LIMIT_CLOCK, 0, 59000, 1450},
+      {true, "ponder wtime 60000 btime 60000", LIMIT_TIME, 0, 0, 1000000000}};
+  TestContext test;
   for (const auto& c : cases) {
-    SearchLimits limits{LIMIT_TIME, 99, 99, 99};  // leftovers must not survive
-    read_go_limits(c.args, limits, c.white);
+    load(test.board(), c.white ? "4k3/8/8/8/8/8/8/4K3 w - - 0 1" : "4k3/8/8/8/8/8/8/4K3 b - - 0 1");
+    SearchLimits& limits = test.ctx->limits;
+    limits = SearchLimits{LIMIT_TIME, 99, 99, 99, 99, 99, 99};  // leftovers must not survive
+    read_go_limits(c.args, *test.ctx);
     EXPECT_EQ(std::tuple(limits.mode, limits.depth_limit, limits.spare_time, limits.time_budget),
               std::tuple(c.mode, c.depth, c.spare, c.budget)) << c.args;
   }
+  // After "ponderhit", the clock of the line; the move overhead comes off the clock first.
+  EXPECT_EQ(std::pair(engine.on_ponderhit.mode, engine.on_ponderhit.time_budget), std::pair(LIMIT_CLOCK, uint64_t(1450)));
+  engine.options.move_overhead = 1000;
+  read_go_limits("wtime 60000 btime 60000", *test.ctx);
+  EXPECT_EQ(std::pair(test.ctx->limits.spare_time, test.ctx->limits.time_budget), std::pair(uint64_t(58000), uint64_t(1425)));
+  EXPECT_EQ(test.ctx->search_moves.count, 0);
+  read_go_limits("depth 3 searchmoves e1d1 e1f1 e9e8 e1e2", *test.ctx);
+  EXPECT_EQ(test.ctx->search_moves.count, 3);
+  engine.options.move_overhead = 0;
 }
 
 TEST(Go, ScoreText) {

@@ -7,7 +7,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from engine import engine_path, run_tests, start_velta  # noqa: E402
 
 VELTA = engine_path()
-# '|' stands for the box-drawing byte 0xB3, '#' for the shade 0xB0 of every other square.
+# Box drawing and a shade on every other square, in UTF-8 (read here byte by byte).
 START = ("""
  8 |#r# n #b# q #k# b #n# r 
  7 | p #p# p #p# p #p# p #p#
@@ -17,7 +17,7 @@ START = ("""
  3 |   ###   ###   ###   ###
  2 |#P# P #P# P #P# P #P# P 
  1 | R #N# B #Q# K #B# N #R# *
-   \xc0""" + "\xc4" * 24 + """
+   \u2514""" + "\u2500" * 24 + """
      A  B  C  D  E  F  G  H
 
 key = 0x463b96181691fc9c
@@ -31,10 +31,10 @@ g2g3 b2b3 h2h3 a2a3 Ng1h3 Nb1a3
 20 legal moves:
 e7e5 d7d5 f7f5 c7c5 e7e6 d7d6 Ng8f6 Nb8c6 g7g5 b7b5 f7f6 c7c6 h7h5 a7a5
 g7g6 b7b6 h7h6 a7a6 Ng8h6 Nb8a6 
-""").replace("|", "\xb3").replace("#", "\xb0").split("\n")
+""").replace("|", "\u2502").replace("#", "\u2591").encode().decode("latin-1").split("\n")
 # Known wins for the side with the rook or queen: 10000 + material, kings on the edge.
-ENDS = [("k6R/8/K7/8/8/8/8/8 b - - 0 1", " 8 \xb3\xb0k\xb0   \xb0\xb0\xb0   \xb0\xb0\xb0   \xb0\xb0\xb0 R  * (check !)", -10500),
-        ("k7/8/1Q6/8/8/8/8/7K b - - 0 1", " 8 \xb3\xb0k\xb0   \xb0\xb0\xb0   \xb0\xb0\xb0   \xb0\xb0\xb0    *", -10900)]
+ENDS = [("k6R/8/K7/8/8/8/8/8 b - - 0 1", " 8 |#k#   ###   ###   ### R  * (check !)", -10500),
+        ("k7/8/1Q6/8/8/8/8/7K b - - 0 1", " 8 |#k#   ###   ###   ###    *", -10900)]
 
 
 class Debug(unittest.TestCase):
@@ -46,7 +46,7 @@ class Debug(unittest.TestCase):
         for fen, top, score in ENDS:  # checkmate, stalemate: no legal move
             engine.send("position fen " + fen, "debug")
             lines = engine.ready()
-            self.assertEqual(lines[1], top)
+            self.assertEqual(lines[1], top.replace("|", "\u2502").replace("#", "\u2591").encode().decode("latin-1"))
             self.assertEqual(lines[13:], ["fen = " + fen, "score cp %d " % score, "", "0 legal moves:", "", "",
                                           "0 legal moves:", "", ""])
         self.assertEqual(engine.errors(), [])

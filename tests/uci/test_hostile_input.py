@@ -47,21 +47,21 @@ class HostileInput(unittest.TestCase):
                 self.assertRegex(best, MOVE)
                 self.engine.send("position startpos moves " + " ".join(game + road + best.split()[1:]))
                 self.assertEqual(self.engine.errors(), [])
+                # A third occurrence is drawn; the game goes on until the GUI says otherwise.
                 self.engine.send("position startpos moves " + " ".join(game + road * 2))
-                self.assertEqual(self.engine.search("go depth 6")[-2:], ["info string Game over (draw) !",
-                                                                        "bestmove 0000"])
+                self.assertRegex(self.engine.search("go depth 6")[-1], MOVE)
 
     def test_refused_positions_and_moves(self):
         self.engine.send("position startpos moves e2e4")
         for command, check, fen in [
                 # A refused position's moves must not be played either: the previous position stays.
-                ("fen 4k3/8/8/8/8/8/8/8 w - - 0 1 moves e8e7", "exactly one king per side", AFTER_E4),
-                ("fen 4k3/4R3/8/8/8/8/8/4K3 w - - 0 1", "side not to move is not in check", AFTER_E4),
+                ("fen 4k3/8/8/8/8/8/8/8 w - - 0 1 moves e8e7", "exactly one king per side (placement 4k3/8/8/8/8/8/8/8)",
+                 AFTER_E4),
+                ("fen 4k3/4R3/8/8/8/8/8/4K3 w - i3 0 1", "file != -1 (en passant i3)", AFTER_E4),
                 # A move list is played up to its first bad word. Castling through the bishop:
-                ("startpos moves e2e4 e7e5 g1f3 b8c6 e1g1 f1c4", "legal",
+                ("startpos moves e2e4 e7e5 g1f3 b8c6 e1g1 f1c4", "legal (move e1g1)",
                  "r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3"),
-                ("startpos moves e2e4 e7e5 e2e5 g1f3", "moved", AFTER_E5),  # e2 is empty by then
-                ("startpos moves e2e4 e7e5 z1f3 g1f3", "file_from != -1 && rank_from != -1", AFTER_E5)]:
+                ("startpos moves e2e4 e7e5 e2e5 g1f3", "moved (move e2e5)", AFTER_E5)]:  # e2 is empty by then
             with self.subTest(command=command):
                 self.engine.send("position " + command)
                 self.assertEqual(self.engine.fen(), fen)

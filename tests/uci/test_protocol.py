@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 # The command loop as a GUI meets it: start-up lines, the identification block,
-# line normalisation, exact-match commands, the Hash option, long lines and exit.
+# line normalisation, commands as words, the options, long lines and exit.
 import os, re, sys, unittest  # noqa: E401
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
 from engine import Engine, engine_path, run_tests, start_velta  # noqa: E402
@@ -8,8 +8,11 @@ from engine import Engine, engine_path, run_tests, start_velta  # noqa: E402
 VELTA = engine_path()
 UCI_BLOCK = ["id name Velta 0.6 x64 (bmi2)", "id author Quenlor",
              "option name Hash type spin default 128 min 1 max 65536",
-             "option name OwnBook type check default false", "uciok"]
-TABLE = "info debug Creation of Transposition Table (%s MB) : %s"
+             "option name Ponder type check default false",
+             "option name MultiPV type spin default 1 min 1 max 500",
+             "option name Move Overhead type spin default 0 min 0 max 5000",
+             "option name Clear Hash type button", "uciok"]
+TABLE = "info string Creation of Transposition Table (%s MB) : %s"
 
 
 class Protocol(unittest.TestCase):
@@ -25,15 +28,13 @@ class Protocol(unittest.TestCase):
     def test_start_up_and_identification(self):
         engine = Engine(VELTA, "velta")
         self.addCleanup(engine.kill)
-        self.assertEqual(engine.until_prefix("info debug Creation"), [
+        self.assertEqual(engine.until_prefix("info string Creation"), [
             "Velta 0.6 x64 (bmi2) ('quit' to exit)",
-            "info debug Set of supported instructions : 'popcnt', 'bmi2'", TABLE % (128, "success")])
+            "info string Set of supported instructions : 'popcnt', 'bmi2'", TABLE % (128, "success")])
         # Blanks around a word and a carriage return before the line feed are not part of it.
         for raw in [b"uci\n", b" \t uci\t \n", b"uci\r\n"]:
             engine.send_raw(raw)
             self.assertEqual(engine.ready(), UCI_BLOCK)
-        engine.send_raw(b"isready\r\n")
-        self.assertEqual(engine.read_until(lambda line: True), ["readyok"])
         engine.send_raw(b"position startpos moves e2e4 e7e5\r\n")
         self.assertEqual(engine.fen(), "rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq e6 0 2")
         self.assertEqual(engine.errors(), [])
@@ -41,24 +42,33 @@ class Protocol(unittest.TestCase):
     def test_commands_are_words_and_garbage_is_answered(self):
         # The first word selects the command; commands without arguments stand alone.
         for line, unknown in [("isready now", "isready now"), ("  isready \t  now  ", "isready now"),
-                              ("quit now", "quit now"), ("Isready", "Isready"), ("ponderhit", "ponderhit"),
-                              ("algorithm", "algorithm"), ("perftx 3", "perftx 3"), ("logo", "logo"),
-                              ("position", "position"), ("position fen", "position fen"),
+                              ("quit now", "quit now"), ("Isready", "Isready"), ("algorithm", "algorithm"),
+                              ("perftx 3", "perftx 3"), ("logo", "logo"), ("position", "position"),
+                              ("position fen", "position fen"),
                               ("\xff\xfe\x80 caf\xe9 \x1b[2J\x07", "\xff\xfe\x80 caf\xe9 \x1b[2J\x07"),
-                              ("stop", None), (" \t \t ", None), ("setoption name OwnBook value true", None),
-                              ("setoption name hash value 64", None), ("setoption name Hash value banana", None)]:
+                              ("stop", None), ("ponderhit", None), ("debug on", None), ("debug off", None),
+                              (" \t \t ", None)]:
             with self.subTest(line=line):
                 self.assertEqual(self.answers(line), ["Unknown command : '%s'" % unknown] if unknown else [])
         self.answers(b"\x00\x00 nul bytes\n")  # any answer, as long as the engine lives on
         self.assertEqual(self.engine.errors(), [])
 
-    def test_hash_sizes(self):
-        # Powers of two from 1 to 65536 are taken; anything else falls back to 128 MB.
-        for value, mb in [("64", 64), ("0x40", 64), ("1", 1)]:
-            self.assertEqual(self.answers("setoption name Hash value " + value), [TABLE % (mb, "success")])
-        for value in ["100", "0", "-5", "131072"]:
-            self.assertEqual(self.answers("setoption name Hash value " + value),
-                             [TABLE % (value, "invalid size (reset to default)"), TABLE % (128, "success")])
+    def test_options(self):
+        # Names in any case; a Hash size in range is rounded down to a power of two.
+        for line, answer in [
+                ("setoption name hash value 64", [TABLE % (64, "success")]),
+                ("setoption name HASH value 0x40", [TABLE % (64, "success")]),
+                ("setoption name Hash value 1000", ["info string Hash 1000 MB rounded down to a power of two: 512 MB",
+                                                    TABLE % (512, "success")]),
+                ("setoption name Hash value 0", [TABLE % (0, "invalid size (reset to default)"),
+                                                 TABLE % (128, "success")]),
+                ("setoption name Hash value banana", ["info string Invalid value for Hash: banana"]),
+                ("setoption name multipv value 2", []), ("setoption name move overhead value 100", []),
+                ("setoption name Ponder value maybe", ["info string Invalid value for Ponder: maybe"]),
+                ("setoption name OwnBook value true", ["info string Unknown option: OwnBook"]),
+                ("setoption name clear hash", [])]:
+            with self.subTest(line=line):
+                self.assertEqual(self.answers(line), answer)
 
     def test_refused_table_halves_until_granted(self):
         # 1 GB of address space: the 128 MB start-up table fits, 4096 MB does not.
@@ -72,7 +82,7 @@ class Protocol(unittest.TestCase):
             raise
         engine.send("setoption name Hash value 4096")
         lines = engine.read_until(lambda line: not line.endswith(": failure"))
-        made = [re.fullmatch(r"info debug Creation of Transposition Table \((\d+) MB\) : (\w+)", line).groups()
+        made = [re.fullmatch(r"info string Creation of Transposition Table \((\d+) MB\) : (\w+)", line).groups()
                 for line in lines]
         self.assertGreater(len(made), 1)
         self.assertEqual(made, [(str(4096 >> i), "failure") for i in range(len(made) - 1)]
@@ -88,7 +98,7 @@ class Protocol(unittest.TestCase):
         self.assertEqual(other.close(), 0)
 
     def test_long_lines_are_cut_at_8191_characters(self):
-        warning = "info buffer Warning: input is too long and will be truncated (max = 8192 bytes)"
+        warning = "info string Warning: input is too long and will be truncated (max = 8192 bytes)"
         self.assertEqual(self.answers("a" * 8191), [warning, "Unknown command : '%s'" % ("a" * 8191)])
         # The tail of an over-long line is thrown away, not read as the next command.
         self.engine.send("b" * 8191 + " " * 802 + "isready")  # 9000 characters

@@ -3,24 +3,25 @@
 //
 // The harness changes the input in three ways only, each because the engine
 // is right to take the request literally and the fuzzer cannot afford it:
-//   - "setoption name Hash value N" allocates N megabytes, and 128 when N is
-//     not a power of two from 1 to 65536; whenever that would be more than
-//     16 MB the line is sent as "... value 16".
+//   - "setoption name Hash value N" allocates N megabytes (rounded down to a
+//     power of two), and 128 when N is out of range; whenever N is above 16
+//     or below 1 the line is sent as "... value 16".
 //   - "perft N" with N above 4 counts for minutes; it is sent as "perft 4".
 //   - "bench" (four depth-12 searches and eight table clears) is skipped.
-// A final "isready" line is appended, so that every search and every perft
+// A final "stop" line is appended, so that every search and every perft
 // sees waiting input and stops at its first check instead of running a deep
 // "go depth 30" or "go infinite" to its end.
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <strings.h>
 #include <memory>
 
 #include "uci/uci.h"
 
 namespace {
 
-constexpr char TAIL[] = "\nisready\n";
+constexpr char TAIL[] = "\nstop\n";
 constexpr int MAX_HASH_MB = 16;
 constexpr int MAX_PERFT_DEPTH = 4;
 constexpr uint64_t SMALL_TABLE_SLOTS = 65536;  // 1 MB of 16-byte slots
@@ -30,7 +31,7 @@ char* line;
 // Runs one normalised line; false after "quit".
 bool run(const char* l) {
   int n;
-  if (sscanf(l, "setoption name Hash value %i", &n) == 1 && (n < 1 || n > MAX_HASH_MB || (n & (n - 1)) != 0))
+  if (!strncasecmp(l, "setoption name hash value ", 26) && sscanf(l + 26, "%i", &n) == 1 && (n < 1 || n > MAX_HASH_MB))
     return velta::execute("setoption name Hash value 16");
   if (sscanf(l, "perft %i", &n) == 1 && n > MAX_PERFT_DEPTH) return velta::execute("perft 4");
   if (!strcmp(l, "bench")) return true;
@@ -60,6 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   velta::use_memory_input(input.get(), total);
   while (velta::read_line(line) && run(line)) {
   }
+  // A "quit" (or the end of input under a search) ends one input, not the fuzzing.
+  velta::engine.quit = velta::engine.has_pending = false;
 
   // Leave the engine as a fresh start would: start position, empty tables,
   // and the small table again if the input asked for another size.

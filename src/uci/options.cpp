@@ -1,0 +1,103 @@
+// The UCI options: the "uci" answer and "setoption". Names match without
+// regard to case; the words after "value" are the value.
+#include <strings.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "uci/uci.h"
+
+namespace velta {
+
+namespace {
+
+constexpr int DEFAULT_HASH_MB = 128, MAX_HASH_MB = 65536, MAX_MOVE_OVERHEAD = 5000;
+
+// A spin value within its range; false for a value that is no number.
+bool read_spin(const char* value, int low, int high, int& out) {
+  int n;
+  if (sscanf(value, "%i", &n) != 1) return false;
+  out = n < low ? low : n > high ? high : n;
+  return true;
+}
+
+// "true" or "false", in any case.
+bool read_check(const char* value, bool& out) {
+  if (strcasecmp(value, "true") && strcasecmp(value, "false")) return false;
+  out = !strcasecmp(value, "true");
+  return true;
+}
+
+// A power of two from 1 to 65536 is taken; a size in range but not a power of
+// two is rounded down to one; anything else falls back to the default.
+bool set_hash(const char* value) {
+  int megabytes;
+  if (sscanf(value, "%i", &megabytes) != 1) return info_string("Invalid value for Hash: %s", value), true;
+  if (megabytes > 1 && megabytes <= MAX_HASH_MB && !valid_table_size(megabytes)) {
+    int rounded = 1;
+    while (rounded * 2 <= megabytes) rounded *= 2;
+    info_string("Hash %i MB rounded down to a power of two: %i MB", megabytes, rounded);
+    megabytes = rounded;
+  }
+  return create_table(megabytes);
+}
+
+}  // namespace
+
+void print_identification() {
+  printf("id name %s\n", ENGINE_NAME);
+  printf("id author Quenlor\n");
+  printf("option name Hash type spin default %i min 1 max %i\n", DEFAULT_HASH_MB, MAX_HASH_MB);
+  printf("option name Ponder type check default false\n");
+  printf("option name MultiPV type spin default 1 min 1 max %i\n", MAX_MULTIPV);
+  printf("option name Move Overhead type spin default 0 min 0 max %i\n", MAX_MOVE_OVERHEAD);
+  printf("option name Clear Hash type button\n");
+  printf("uciok\n");
+}
+
+void set_option(const char* args) {
+  if (strncmp(args, "name ", 5)) return info_string("Expected: setoption name <name> [value <value>]");
+  const char* text = args + 5;
+  const char* v = !strncmp(text, "value ", 6) ? text - 1 : strstr(text, " value ");  // text - 1 is a blank
+  char name[LINE_SIZE];
+  snprintf(name, sizeof name, "%.*s", v ? int(v < text ? 0 : v - text) : LINE_SIZE - 1, text);
+  const char* value = v ? v + strlen(" value ") : "";
+  Options& o = engine.options;
+  bool valid = true;
+  if (!strcasecmp(name, "Hash")) {
+    if (!set_hash(value)) engine.exit_status = 1;
+  } else if (!strcasecmp(name, "Ponder")) {
+    valid = read_check(value, o.ponder);
+  } else if (!strcasecmp(name, "MultiPV")) {
+    valid = read_spin(value, 1, MAX_MULTIPV, o.multipv);
+  } else if (!strcasecmp(name, "Move Overhead")) {
+    valid = read_spin(value, 0, MAX_MOVE_OVERHEAD, o.move_overhead);
+  } else if (!strcasecmp(name, "Clear Hash")) {
+    tt_clear(engine.table);
+  } else {
+    info_string("Unknown option: %s", name);
+  }
+  if (!valid) info_string("Invalid value for %s: %s", name, value);
+}
+
+bool create_table(int megabytes) {
+  auto attempt = [](int mb) {
+    bool made = tt_allocate(engine.table, mb);
+    info_string("Creation of Transposition Table (%i MB) : %s", mb, made ? "success" : "failure");
+    return made;
+  };
+  if (!valid_table_size(megabytes)) {
+    info_string("Creation of Transposition Table (%i MB) : invalid size (reset to default)", megabytes);
+    if (attempt(DEFAULT_HASH_MB)) return true;
+    megabytes = DEFAULT_HASH_MB / 2;
+  }
+  for (;; megabytes /= 2) {
+    if (attempt(megabytes)) return true;
+    if (megabytes == 1) {
+      info_string("Velta will now halt...");
+      return false;
+    }
+  }
+}
+
+}  // namespace velta

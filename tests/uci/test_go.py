@@ -1,0 +1,113 @@
+#!/usr/bin/env python3
+# The "go" parameters and search features GUIs, analysis tools and match managers
+# use: node limits, mate search, searchmoves, infinite and ponder searches that wait
+# for their release, "isready" during a search, and MultiPV. Every move read is
+# checked against the engine's own legal moves.
+import os, re, sys, time, unittest  # noqa: E401
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
+from engine import Engine, engine_path, run_tests, start_velta, stockfish_path  # noqa: E402
+
+VELTA = engine_path()
+MIDDLEGAME = "position fen r2q2k1/pb3pp1/1p3n1p/2bpr3/8/2NBP3/PPQB1PPP/2RR2K1 w - - 0 16"
+MATE_IN_3 = "position fen K7/8/5k2/3Q4/8/8/3R4/8 w - - 0 1"
+
+
+def field(line, name):
+    words = line.split()
+    return words[words.index(name) + 1]
+
+
+class Go(unittest.TestCase):
+    def setUp(self):
+        self.engine = start_velta(VELTA)
+        self.addCleanup(self.engine.kill)
+
+    def legal(self, position, moves):
+        legal = self.engine.legal_moves(position)
+        for move in moves:
+            self.assertIn(move, legal, position)
+            position += (" " if " moves " in position else " moves ") + move
+            legal = self.engine.legal_moves(position)
+
+    def quiet(self, seconds):  # nothing but progress arrives meanwhile
+        time.sleep(seconds)
+        self.assertFalse([l for l in self.engine.drain(0.05) if not l.startswith("info")])
+
+    def test_node_limit_stops_there_and_repeats(self):
+        runs = []
+        for _ in range(2):
+            self.engine.send("ucinewgame", MIDDLEGAME)
+            runs.append(self.engine.search("go nodes 20000"))
+        self.assertEqual(*[[re.sub(r" (time|nps) \d+", "", l) for l in run] for run in runs])
+        self.assertEqual(field(runs[0][-2], "nodes"), "20000")
+        self.legal(MIDDLEGAME, [runs[0][-1].split()[1]])
+
+    def test_mate_search(self):
+        self.engine.send(MATE_IN_3)
+        lines = self.engine.search("go mate 3", 30)
+        self.assertEqual(field(lines[-2], "mate"), "3")
+        move = lines[-1].split()[1]
+        self.legal(MATE_IN_3, [move])
+        if stockfish_path():  # the reply is mated in at most two more moves
+            sf = Engine(stockfish_path(), "stockfish")
+            self.addCleanup(sf.kill)
+            sf.send(MATE_IN_3 + " moves " + move, "go depth 12")
+            self.assertIn(field(sf.until_prefix("bestmove", 30)[-2], "mate"), ["-1", "-2"])
+        # No mate in 2 there: the search goes on until stopped.
+        self.engine.send(MATE_IN_3, "go mate 2")
+        self.quiet(0.5)
+        self.engine.send("stop")
+        self.assertEqual(self.engine.until_prefix("bestmove")[-1], "bestmove " + move)
+
+    def test_searchmoves(self):
+        lines = self.engine.search("go depth 6 searchmoves a2a3 h2h4")
+        self.assertTrue(all(field(l, "pv") in ("a2a3", "h2h4") for l in lines if " pv " in l))
+        self.assertIn(lines[-1], ["bestmove a2a3", "bestmove h2h4"])
+
+    def test_infinite_and_ponder_searches_wait_for_their_release(self):
+        for position, go, release in [(MATE_IN_3, "go infinite", "stop"),  # ends by itself with a mate
+                                      ("position fen 7k/8/8/8/8/8/6q1/7K w - - 0 1", "go infinite", "stop"),
+                                      ("position startpos", "go ponder wtime 2000 btime 2000", "stop"),
+                                      ("position startpos", "go ponder wtime 2000 btime 2000", "ponderhit"),
+                                      ("position startpos", "go infinite", "quit")]:  # answers, then exits
+            with self.subTest(go=go, release=release):
+                self.engine.send("setoption name Ponder value true", position, go)
+                self.quiet(0.6)
+                started = time.monotonic()
+                self.engine.send(release)
+                best = self.engine.until_prefix("bestmove", 5)[-1].split()
+                self.assertLess(time.monotonic() - started, 0.05 if release == "stop" else 1.0)
+                if release == "quit":
+                    self.assertEqual(self.engine.proc.wait(5), 0)
+                else:
+                    self.legal(position, best[1::2])  # the move and the reply to ponder on
+
+    def test_isready_during_a_search_answers_at_once(self):
+        self.engine.send(MIDDLEGAME, "go infinite")
+        self.engine.until_prefix("info depth 8", 20)
+        started = time.monotonic()
+        self.engine.send("isready")
+        self.engine.until_prefix("readyok", 1)
+        self.assertLess(time.monotonic() - started, 0.05)
+        self.engine.until_prefix("info depth 9", 20)  # the search went on
+        self.engine.send("stop")
+        self.legal(MIDDLEGAME, [self.engine.until_prefix("bestmove")[-1].split()[1]])
+
+    def test_multipv(self):
+        plain = self.engine.search("go depth 7")
+        self.engine.send("ucinewgame", "setoption name MultiPV value 1")
+        self.assertEqual(*[[re.sub(r" (time|nps) \d+", "", l) for l in run] for run in (plain, self.engine.search("go depth 7"))])
+        for position, k, wanted in [(MIDDLEGAME, 4, 4), ("position fen 7k/8/8/8/8/8/5q2/6K1 w - - 0 1", 50, 2)]:
+            self.engine.send("setoption name MultiPV value %d" % k, position)
+            lines = [l for l in self.engine.search("go depth 6") if " multipv " in l and field(l, "depth") == "6"]
+            self.assertEqual([field(l, "multipv") for l in lines], [str(i + 1) for i in range(wanted)])
+            firsts = [field(l, "pv") for l in lines]
+            self.assertEqual(len(set(firsts)), wanted)
+            scores = [int(field(l, "cp")) for l in lines]
+            self.assertEqual(scores, sorted(scores, reverse=True))
+            for line in lines:
+                self.legal(position, line.split(" pv ")[1].split())
+
+
+if __name__ == "__main__":
+    sys.exit(run_tests(VELTA))
