@@ -2,12 +2,13 @@
 # and runs every test. The longer runs below have their own targets.
 BUILD := build
 SANITIZE_BUILD := build-sanitize
+TSAN_BUILD := build-tsan
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 # CMake's own makefiles run as sub-makes: keep their "Entering directory" lines out.
 MAKEFLAGS += --no-print-directory
 CONFIGURE = cmake -S . -B $(1) -DCMAKE_BUILD_TYPE=$(2) $(3) >/dev/null
 
-.PHONY: all build run test sanitize perft-deep perft-speed games fuzz clean
+.PHONY: all build run test sanitize tsan perft-deep perft-speed games fuzz clean
 
 all: build
 
@@ -30,6 +31,17 @@ sanitize:
 	@cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	@tools/ensure_stockfish.sh
 	@cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# ThreadSanitizer: the unit tests, then the whole-program tests with 2 and 4
+# search threads (time limits of the tests stretched for the slower build).
+tsan:
+	@$(call CONFIGURE,$(TSAN_BUILD),Debug,-DVELTA_TESTS=ON -DVELTA_TSAN=ON)
+	@cmake --build $(TSAN_BUILD) -j $(JOBS)
+	@tools/ensure_stockfish.sh
+	@cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS) -L unit
+	@for n in 2 4; do echo "whole-program tests with Threads $$n"; \
+	  (cd $(TSAN_BUILD) && VELTA_THREADS=$$n VELTA_TIME_SLACK=10 TSAN_OPTIONS=halt_on_error=1 \
+	   ctest --output-on-failure -j $(JOBS) -L program -E 'test_games|test_stockfish_perft') || exit 1; done
 
 # The deep perft counts of tests/perft.txt (minutes).
 perft-deep: test-binaries

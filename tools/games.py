@@ -21,6 +21,7 @@ Usage: games.py --engine build/velta [--games 60] [--tc 10+0.1] [--ponder | --no
 """
 import argparse
 import collections
+import math
 import os
 import random
 import re
@@ -259,6 +260,18 @@ def play_game(white, black, opening, tc, referee, max_plies, margin, nodes=None)
             "lowest": lowest}
 
 
+def elo_text(wins, draws, losses):
+    """The Elo difference a score means, with its 95% error margin."""
+    n = wins + draws + losses
+    if not n:
+        return "n/a"
+    score = (wins + draws / 2) / n
+    variance = (wins * (1 - score) ** 2 + draws * (0.5 - score) ** 2 + losses * score ** 2) / n
+    margin = 1.96 * math.sqrt(variance / n)
+    elo = lambda p: -400 * math.log10(1 / min(max(p, 1e-6), 1 - 1e-6) - 1)  # noqa: E731
+    return f"{elo(score):+.0f} +/- {(elo(score + margin) - elo(score - margin)) / 2:.0f} (score {score:.3f})"
+
+
 def parse_tc(text):
     base, _, inc = text.partition("+")
     return float(base), float(inc or 0)
@@ -276,6 +289,7 @@ def main(argv=None):
     parser.add_argument("--verbose", action="store_true", help="print the moves of every game")
     parser.add_argument("--ponder", action="store_true", help="Velta ponders on the opponent's time")
     parser.add_argument("--nodes", type=int, help="every move a 'go nodes N' search, no clock")
+    parser.add_argument("--threads", type=int, default=1, help="search threads of the first Velta (the second keeps 1)")
     args = parser.parse_args(argv)
 
     stockfish = stockfish_path()
@@ -287,7 +301,7 @@ def main(argv=None):
     if any(o not in ("self", "stockfish") for o in opponents) or not opponents:
         parser.error("--opponents takes self and/or stockfish")
     ponder = ("setoption name Ponder value true",) if args.ponder else ()
-    velta = Player(args.engine, "velta", True, ponder)
+    velta = Player(args.engine, "velta", True, ponder + ("setoption name Threads value %d" % args.threads,))
     others = {"self": Player(args.engine, "velta-2", True, ponder),
               # Stockfish cuts its time fine at short clocks; the overhead keeps it
               # from losing on time on a loaded machine, which would spoil the game.
@@ -335,6 +349,7 @@ def main(argv=None):
         reasons = collections.Counter(g["reason"] for g in mine)
         print(f"  vs {opponent}: {len(mine)} games, velta +{tally[1]} ={tally[0.5]} -{tally[0]}; "
               + ", ".join(f"{r} {n}" for r, n in sorted(reasons.items())))
+        print(f"    Elo difference {elo_text(tally[1], tally[0.5], tally[0])}")
     faults = collections.Counter()
     for game in games:
         for player, kind, _ in game["faults"]:

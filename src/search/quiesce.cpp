@@ -112,7 +112,7 @@ int quiesce(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int i
   Position& p = *ctx.board.current;
   bool zero_window = beta - alpha <= 1;
   if (zero_window)
-    if (const TTEntry* e = tt_probe(*ctx.tt, p.key); e && tt_usable(*e, alpha, beta)) return e->score;
+    if (TTEntry e; tt_probe(*ctx.tt, p.key, e) && tt_usable(e, alpha, beta)) return e.score;
   prepare_node(p);
   int eval = 0, best;
   if (in_check) {

@@ -64,16 +64,22 @@ SearchResult search_root(SearchContext& ctx) {
   if (moves.count == 1) return {nullptr, moves.moves[0], 0, 0, false};
   int wanted = std::min(std::max(ctx.limits.multipv, 1), searched_root_moves(ctx, moves));
   ctx.limits.multipv = wanted;
+  bool helped = ctx.pool && helper_count(*ctx.pool);
+  if (helped) start_helpers(*ctx.pool, ctx);
+  // A helper's horizon runs 0, 1 or 2 plies ahead of its iteration count.
+  const int offset = ctx.helper_index % 3;
+  auto iterate = [&](int depth) {
+    return wanted > 1 ? search_lines(ctx, depth, wanted, in_check)
+                      : search(ctx, 0, std::min(depth + offset, MAX_PLY), -INFINITE_SCORE, INFINITE_SCORE, in_check);
+  };
 
   state.iteration_depth = state.seldepth = 1;
-  int score = wanted > 1 ? search_lines(ctx, 1, wanted, in_check)
-                         : search(ctx, 0, 1, -INFINITE_SCORE, INFINITE_SCORE, in_check);
+  int score = iterate(1);
   state.iteration_depth = 2;
   for (int depth = 2; !state.stop && keep_deepening(ctx.limits, score, depth); depth = state.iteration_depth) {
     state.seldepth = depth;
     state.instability = state.time_extended = 0;
-    score = wanted > 1 ? search_lines(ctx, depth, wanted, in_check)
-                       : search(ctx, 0, depth, -INFINITE_SCORE, INFINITE_SCORE, in_check);
+    score = iterate(depth);
     if (state.stop) break;
     ++state.iteration_depth;
     state.previous_score = score;
@@ -86,8 +92,9 @@ SearchResult search_root(SearchContext& ctx) {
     state.reported_move = ctx.lines[0].move, state.reported_score = ctx.lines[0].score;
     if (ctx.reports) state.pv_length = 0, collect_pv(ctx, state.reported_move);
   }
+  if (helped) stop_helpers(*ctx.pool);
   state.elapsed_ms = uint64_t(clock_ms() - state.start_clock);
-  state.nps = nodes_per_second(state.nodes, state.elapsed_ms);
+  state.nps = nodes_per_second(nodes_searched(ctx), state.elapsed_ms);
   // A search stopped before it reported a move answers with the first root move.
   Move best = state.reported_move ? state.reported_move : root.moves.moves[0];
   Move ponder = state.reported_move && state.pv_length > 1 ? state.pv[1] : 0;

@@ -78,9 +78,9 @@ int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in
 
   // 5. Table probe: the move always, the score only at zero-window nodes.
   Move hash_move = 0;
-  if (const TTEntry* e = tt_probe(*ctx.tt, p.key)) {
-    hash_move = e->move;
-    if (!pv_node && e->depth >= depth && tt_usable(*e, alpha, beta)) return e->score;
+  if (TTEntry e; tt_probe(*ctx.tt, p.key, e)) {
+    hash_move = e.move;
+    if (!pv_node && e.depth >= depth && tt_usable(e, alpha, beta)) return e.score;
   }
 
   // 6. Legal moves; none means mate or stalemate. At the root, only the moves
@@ -115,8 +115,8 @@ int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in
   } else if (!hash_move && pv_node && depth > 2) {
     // 9. Internal iterative deepening finds a first move for a PV node.
     search(ctx, ply, horizon - 2, alpha, beta, in_check);
-    const TTEntry* e = tt_probe(*ctx.tt, p.key);
-    hash_move = e ? e->move : 0;
+    TTEntry e;
+    hash_move = tt_probe(*ctx.tt, p.key, e) ? e.move : 0;
     list.moves[0] &= ~FLAG_BITS;
   }
 

@@ -4,6 +4,7 @@
 // share only the transposition table.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -22,21 +23,34 @@ constexpr int plies_to_mate(int s) { return s > 0 ? MATE - s : s + MATE; }
 // Moves to the mate, negative when the side to move is mated (rounded up).
 constexpr int moves_to_mate(int s) { return s > 0 ? (plies_to_mate(s) + 1) / 2 : -((plies_to_mate(s) + 1) / 2); }
 
-// Transposition table: buckets of four 16-byte slots (64 bytes).
+// Transposition table: buckets of four 16-byte slots (64 bytes), shared by
+// every search thread without locks. A slot holds its data word and the key
+// XOR-ed with it: a slot torn by two threads writing at once fails the key
+// test, so a probe never returns data stored for another position.
 constexpr uint8_t BOUND_EMPTY = 0, BOUND_UPPER = 1, BOUND_LOWER = 2, BOUND_EXACT = 3;
 constexpr int BUCKET_SLOTS = 4;
 struct TTEntry {
-  uint64_t key;
   uint8_t depth;  // remaining depth in plies, 0 for quiescence results
   uint8_t bound;
   int16_t score;
   uint32_t move;
 };
+// Data word: move in bits 0-31, score 32-47, bound 48-55, depth 56-63.
+constexpr uint64_t tt_data(const TTEntry& e) {
+  return uint64_t(e.move) | uint64_t(uint16_t(e.score)) << 32 | uint64_t(e.bound) << 48 | uint64_t(e.depth) << 56;
+}
+constexpr TTEntry tt_entry(uint64_t data) {
+  return {uint8_t(data >> 56), uint8_t(data >> 48), int16_t(uint16_t(data >> 32)), uint32_t(data)};
+}
+struct TTSlot {
+  std::atomic<uint64_t> check;  // key ^ data
+  std::atomic<uint64_t> data;
+};
 struct TranspositionTable {
-  TTEntry* entries;
+  TTSlot* slots;
   uint64_t slot_count;
-  uint64_t filled;  // slots written since creation or the last clear
-  void* mapping;    // the system mapping that holds the slots
+  std::atomic<uint64_t> filled;  // slots written since creation or the last clear (a count, not exact under threads)
+  void* mapping;                 // the system mapping that holds the slots
   size_t mapping_size;
 };
 // A power-of-two size from 1 to 65536 megabytes.
@@ -49,7 +63,8 @@ bool tt_allocate(TranspositionTable& tt, int megabytes);
 void tt_release(TranspositionTable& tt);
 void tt_clear(TranspositionTable& tt);
 void tt_store(TranspositionTable& tt, uint64_t key, Move move, int score, int alpha, int beta, int depth);
-const TTEntry* tt_probe(const TranspositionTable& tt, uint64_t key);
+// The entry stored for the key, if any.
+bool tt_probe(const TranspositionTable& tt, uint64_t key, TTEntry& entry);
 int hashfull(const TranspositionTable& tt);
 // Whether an entry's score settles a node searched with this window.
 inline bool tt_usable(const TTEntry& e, int alpha, int beta) {
@@ -87,6 +102,7 @@ struct SearchState {
   uint64_t nodes;
   uint64_t nps;
   int32_t reported_depth, reported_seldepth;
+  uint64_t helper_nodes;  // the helpers' nodes when last counted
   Move pv[STACK_SIZE];  // the reported line, read back from the table
   int32_t pv_length;
 };
@@ -109,6 +125,8 @@ struct SearchResult {
   bool searched;  // false for game over and a single legal move
 };
 
+struct HelperPool;
+
 // Everything one search changes. It holds about 2 MB (the position stack):
 // allocate it once, never on a thread's stack.
 struct SearchContext {
@@ -126,6 +144,14 @@ struct SearchContext {
   MoveList search_moves, excluded;
   RootLine lines[MAX_MULTIPV];
   int32_t line_count;  // lines of the last iteration, best first
+  // Lazy SMP. The main search's helper threads (none: it searches alone);
+  // in a helper, its number (its iterations start deeper than the main
+  // search's), the flag the main search raises to stop it, and its node
+  // count published for the main search's totals.
+  HelperPool* pool;
+  int32_t helper_index;
+  const std::atomic<bool>* abort;
+  std::atomic<uint64_t> published_nodes;
 };
 
 // Late-move reductions by [move index][remaining depth], built at start-up;
@@ -168,6 +194,20 @@ int quiesce(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int i
 int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in_check);
 // Searches the current position under ctx.limits.
 SearchResult search_root(SearchContext& ctx);
+
+// Helper threads for lazy SMP, which wait between searches. Creating,
+// resizing and destroying a pool are the only steps that allocate.
+HelperPool* create_pool();
+void destroy_pool(HelperPool* pool);
+// Joins the old helpers and starts `count` new ones, each with its own context.
+void set_helper_count(HelperPool& pool, int count, TranspositionTable* tt);
+int helper_count(const HelperPool& pool);
+// Sets every helper searching the main search's root; stop_helpers stops
+// them and waits until all have finished.
+void start_helpers(HelperPool& pool, const SearchContext& main);
+void stop_helpers(HelperPool& pool);
+// Nodes of the search and of its helpers together.
+uint64_t nodes_searched(SearchContext& ctx);
 
 // The time rule.
 int64_t clock_ms();

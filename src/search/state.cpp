@@ -67,18 +67,19 @@ bool is_draw(const Board& b) {
 namespace {
 
 constexpr uint64_t POLL_INTERVAL = 10000, PROGRESS_INTERVAL = 2000000;  // nodes
+constexpr uint64_t HELPER_COUNT_INTERVAL = 256;  // a node limit counts the helpers' nodes this often
 
-void refresh_clock(SearchState& state) {
-  state.elapsed_ms = uint64_t(clock_ms() - state.start_clock);
-  state.nps = nodes_per_second(state.nodes, state.elapsed_ms);
+void refresh_clock(SearchContext& ctx) {
+  ctx.state.elapsed_ms = uint64_t(clock_ms() - ctx.state.start_clock);
+  ctx.state.nps = nodes_per_second(nodes_searched(ctx), ctx.state.elapsed_ms);
 }
 
 // A table move is checked against the legal moves before it is made, so a
 // key collision cannot put an impossible move on the board.
 Move legal_table_move(SearchContext& ctx) {
-  const TTEntry* entry = tt_probe(*ctx.tt, ctx.board.current->key);
-  if (!entry || !entry->move) return 0;
-  return find_move(legal_moves(ctx.board), entry->move) >= 0 ? entry->move : 0;
+  TTEntry entry;
+  if (!tt_probe(*ctx.tt, ctx.board.current->key, entry) || !entry.move) return 0;
+  return find_move(legal_moves(ctx.board), entry.move) >= 0 ? entry.move : 0;
 }
 
 }  // namespace
@@ -98,9 +99,17 @@ void collect_pv(SearchContext& ctx, Move move) {
 
 int poll(SearchContext& ctx) {
   SearchState& state = ctx.state;
-  if (ctx.limits.nodes && state.nodes >= ctx.limits.nodes) state.stop = 1;
+  if (ctx.abort) {  // a helper: stopped by the main search, which counts its nodes
+    ctx.published_nodes.store(state.nodes, std::memory_order_relaxed);
+    if (ctx.abort->load(std::memory_order_relaxed)) state.stop = 1;
+    return state.stop;
+  }
+  if (ctx.limits.nodes) {
+    if (ctx.pool && state.nodes % HELPER_COUNT_INTERVAL == 0) nodes_searched(ctx);
+    if (state.nodes + state.helper_nodes >= ctx.limits.nodes) state.stop = 1;
+  }
   if (state.nodes == 0 || state.nodes % POLL_INTERVAL != 0) return state.stop;
-  refresh_clock(state);
+  refresh_clock(ctx);
   if (budget_spent(ctx)) state.stop = 1;
   if (!ctx.reports) return state.stop;
   poll_input(ctx);
@@ -114,7 +123,7 @@ void report_line(SearchContext& ctx, Move move, int score, int lower_bound) {
   state.reported_move = move;
   state.reported_depth = state.iteration_depth, state.reported_seldepth = state.seldepth;
   if (!ctx.reports || ctx.limits.multipv > 1) return;
-  refresh_clock(state);
+  refresh_clock(ctx);
   state.pv_length = 0;
   collect_pv(ctx, move);
   report_iteration(ctx, score, lower_bound);
@@ -122,7 +131,7 @@ void report_line(SearchContext& ctx, Move move, int score, int lower_bound) {
 
 void report_lines(SearchContext& ctx) {
   if (!ctx.reports) return;
-  refresh_clock(ctx.state);
+  refresh_clock(ctx);
   for (int i = 0; i < ctx.line_count; ++i) {
     ctx.state.pv_length = 0;
     collect_pv(ctx, ctx.lines[i].move);

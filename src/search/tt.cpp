@@ -1,6 +1,8 @@
 // The transposition table. No age counter: entries live until overwritten or
 // cleared. A store always looks for its own key first, so a key occurs at
-// most once in a bucket.
+// most once in a bucket. Slots are read and written with relaxed atomic
+// loads and stores (plain moves on x86): threads may tear a slot, and the
+// key check catches it.
 #include <sys/mman.h>
 
 #include <cstring>
@@ -11,69 +13,89 @@ namespace velta {
 
 namespace {
 
-constexpr uint64_t SLOTS_PER_MB = (uint64_t(1) << 20) / sizeof(TTEntry);
+constexpr uint64_t SLOTS_PER_MB = (uint64_t(1) << 20) / sizeof(TTSlot);
 constexpr size_t HUGE_PAGE = size_t(2) << 20;
-static_assert(sizeof(TTEntry) == 16 && SLOTS_PER_MB == 65536);
+constexpr auto RELAXED = std::memory_order_relaxed;
+static_assert(sizeof(TTSlot) == 16 && SLOTS_PER_MB == 65536);
 
 // A key's bucket: its low bits, less the two that would pick a slot in it.
-inline uint64_t bucket_of(const TranspositionTable& tt, uint64_t key) {
-  return key & (tt.slot_count - BUCKET_SLOTS);
+inline TTSlot* bucket_of(const TranspositionTable& tt, uint64_t key) {
+  return tt.slots + (key & (tt.slot_count - BUCKET_SLOTS));
 }
+
+// A slot's key (when it is not torn) and data.
+struct Loaded {
+  uint64_t key, data;
+};
+inline Loaded load(const TTSlot& slot) {
+  uint64_t data = slot.data.load(RELAXED);
+  return {slot.check.load(RELAXED) ^ data, data};
+}
+inline bool empty(uint64_t data) { return tt_entry(data).bound == BOUND_EMPTY; }
 
 }  // namespace
 
-// The slots are a private anonymous mapping (zero-filled by the system),
-// aligned to 2 MB and marked for huge pages: a probe touches a random bucket,
-// and with 4 KB pages nearly every probe would also miss the TLB.
+// The slots are a private anonymous mapping (zero-filled by the system: key
+// 0, empty bound), aligned to 2 MB and marked for huge pages: a probe touches
+// a random bucket, and with 4 KB pages nearly every probe would also miss the TLB.
 bool tt_allocate(TranspositionTable& tt, int megabytes) {
   tt_release(tt);
   uint64_t slots = uint64_t(megabytes) * SLOTS_PER_MB;
-  size_t bytes = slots * sizeof(TTEntry);
+  size_t bytes = slots * sizeof(TTSlot);
   void* base = mmap(nullptr, bytes + HUGE_PAGE, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (base == MAP_FAILED) return false;
   uintptr_t aligned = (reinterpret_cast<uintptr_t>(base) + HUGE_PAGE - 1) & ~(HUGE_PAGE - 1);
   madvise(reinterpret_cast<void*>(aligned), bytes, MADV_HUGEPAGE);
-  tt = TranspositionTable{reinterpret_cast<TTEntry*>(aligned), slots, 0, base, bytes + HUGE_PAGE};
+  tt.slots = reinterpret_cast<TTSlot*>(aligned);
+  tt.slot_count = slots;
+  tt.filled = 0;
+  tt.mapping = base;
+  tt.mapping_size = bytes + HUGE_PAGE;
   return true;
 }
 
 void tt_release(TranspositionTable& tt) {
-  if (tt.entries) munmap(tt.mapping, tt.mapping_size);
-  tt = TranspositionTable{};
+  if (tt.slots) munmap(tt.mapping, tt.mapping_size);
+  tt.slots = nullptr;
+  tt.slot_count = tt.filled = 0;
 }
 
+// Only while no search runs.
 void tt_clear(TranspositionTable& tt) {
-  memset(static_cast<void*>(tt.entries), 0, tt.slot_count * sizeof(TTEntry));
+  memset(static_cast<void*>(tt.slots), 0, tt.slot_count * sizeof(TTSlot));
   tt.filled = 0;
 }
 
-const TTEntry* tt_probe(const TranspositionTable& tt, uint64_t key) {
-  const TTEntry* bucket = tt.entries + bucket_of(tt, key);
-  for (int i = 0; i < BUCKET_SLOTS; ++i)
-    if (bucket[i].key == key && bucket[i].bound != BOUND_EMPTY) return &bucket[i];
-  return nullptr;
+bool tt_probe(const TranspositionTable& tt, uint64_t key, TTEntry& entry) {
+  const TTSlot* bucket = bucket_of(tt, key);
+  for (int i = 0; i < BUCKET_SLOTS; ++i) {
+    Loaded slot = load(bucket[i]);
+    if (slot.key == key && !empty(slot.data)) return entry = tt_entry(slot.data), true;
+  }
+  return false;
 }
 
 void tt_store(TranspositionTable& tt, uint64_t key, Move move, int score, int alpha, int beta, int depth) {
-  TTEntry* bucket = tt.entries + bucket_of(tt, key);
-  TTEntry* target = nullptr;
-  for (int i = 0; i < BUCKET_SLOTS && !target; ++i)
-    if (bucket[i].key == key && bucket[i].bound != BOUND_EMPTY) target = &bucket[i];
-  for (int i = 0; i < BUCKET_SLOTS && !target; ++i)
-    if (bucket[i].bound == BOUND_EMPTY) target = &bucket[i], ++tt.filled;
-  if (!target) {
+  TTSlot* bucket = bucket_of(tt, key);
+  Loaded slots[BUCKET_SLOTS];
+  for (int i = 0; i < BUCKET_SLOTS; ++i) slots[i] = load(bucket[i]);
+  int target = -1;
+  for (int i = 0; i < BUCKET_SLOTS && target < 0; ++i)
+    if (slots[i].key == key && !empty(slots[i].data)) target = i;
+  for (int i = 0; i < BUCKET_SLOTS && target < 0; ++i)
+    if (empty(slots[i].data)) target = i, tt.filled.store(tt.filled.load(RELAXED) + 1, RELAXED);
+  if (target < 0) {
     // Replace the shallowest entry; the lower slot wins a tie.
-    target = &bucket[0];
+    target = 0;
     for (int i = 1; i < BUCKET_SLOTS; ++i)
-      if (bucket[i].depth < target->depth) target = &bucket[i];
+      if (tt_entry(slots[i].data).depth < tt_entry(slots[target].data).depth) target = i;
   }
-  target->key = key;
-  target->bound = score <= alpha ? BOUND_UPPER : score < beta ? BOUND_EXACT : BOUND_LOWER;
-  target->score = int16_t(score);
-  target->move = move;
-  target->depth = uint8_t(depth);
+  uint8_t bound = score <= alpha ? BOUND_UPPER : score < beta ? BOUND_EXACT : BOUND_LOWER;
+  uint64_t data = tt_data({uint8_t(depth), bound, int16_t(score), move});
+  bucket[target].data.store(data, RELAXED);
+  bucket[target].check.store(key ^ data, RELAXED);
 }
 
-int hashfull(const TranspositionTable& tt) { return int(tt.filled * 1000 / tt.slot_count); }
+int hashfull(const TranspositionTable& tt) { return int(tt.filled.load(RELAXED) * 1000 / tt.slot_count); }
 
 }  // namespace velta

@@ -162,8 +162,12 @@ void debug_command() {
   list_moves(p.moves, true);
 }
 
+// Single-threaded whatever the Threads option says, so that the node total
+// stays the search's signature.
 void bench_command() {
   SearchContext& ctx = *engine.context;
+  HelperPool* pool = ctx.pool;
+  ctx.pool = nullptr;
   int64_t start = clock_ms();
   uint64_t total = 0;
   for (const char* fen : BENCH_POSITIONS) {
@@ -177,6 +181,7 @@ void bench_command() {
     reset_new_game(ctx);
   }
   print_summary(total, start);
+  ctx.pool = pool;
 }
 
 }  // namespace velta

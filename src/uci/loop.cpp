@@ -121,6 +121,7 @@ bool start_engine() {
   engine.context = new SearchContext{};
   engine.context->tt = &engine.table;
   engine.context->reports = true;
+  engine.context->pool = create_pool();
   engine.options = Options{false, 1, 0};
   if (!create_table(START_HASH_MB)) return false;
   new_game();
@@ -128,6 +129,7 @@ bool start_engine() {
 }
 
 void stop_engine() {
+  destroy_pool(engine.context->pool);
   tt_release(engine.table);
   delete engine.context;
   engine.context = nullptr;

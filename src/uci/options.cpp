@@ -11,7 +11,7 @@ namespace velta {
 
 namespace {
 
-constexpr int DEFAULT_HASH_MB = 128, MAX_HASH_MB = 65536, MAX_MOVE_OVERHEAD = 5000;
+constexpr int DEFAULT_HASH_MB = 128, MAX_HASH_MB = 65536, MAX_MOVE_OVERHEAD = 5000, MAX_THREADS = 1024;
 
 // A spin value within its range; false for a value that is no number.
 bool read_spin(const char* value, int low, int high, int& out) {
@@ -48,6 +48,7 @@ void print_identification() {
   printf("id name %s\n", ENGINE_NAME);
   printf("id author Quenlor\n");
   printf("option name Hash type spin default %i min 1 max %i\n", DEFAULT_HASH_MB, MAX_HASH_MB);
+  printf("option name Threads type spin default 1 min 1 max %i\n", MAX_THREADS);
   printf("option name Ponder type check default false\n");
   printf("option name MultiPV type spin default 1 min 1 max %i\n", MAX_MULTIPV);
   printf("option name Move Overhead type spin default 0 min 0 max %i\n", MAX_MOVE_OVERHEAD);
@@ -66,6 +67,10 @@ void set_option(const char* args) {
   bool valid = true;
   if (!strcasecmp(name, "Hash")) {
     if (!set_hash(value)) engine.exit_status = 1;
+  } else if (!strcasecmp(name, "Threads")) {
+    int threads;
+    if ((valid = read_spin(value, 1, MAX_THREADS, threads)))
+      set_helper_count(*engine.context->pool, threads - 1, &engine.table);
   } else if (!strcasecmp(name, "Ponder")) {
     valid = read_check(value, o.ponder);
   } else if (!strcasecmp(name, "MultiPV")) {

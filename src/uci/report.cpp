@@ -42,7 +42,8 @@ void add_score(Line& line, int score) {
 // The counters every progress line carries.
 void add_counters(Line& line, const SearchContext& ctx) {
   add(line, "time %llu nodes %llu nps %llu hashfull %i", (unsigned long long)ctx.state.elapsed_ms,
-      (unsigned long long)ctx.state.nodes, (unsigned long long)ctx.state.nps, hashfull(*ctx.tt));
+      (unsigned long long)(ctx.state.nodes + ctx.state.helper_nodes), (unsigned long long)ctx.state.nps,
+      hashfull(*ctx.tt));
 }
 
 // " pv <moves>" and the line's end.

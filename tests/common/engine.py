@@ -7,6 +7,10 @@ import uci_engine  # noqa: E402
 from uci_engine import Engine, stockfish_path  # noqa: E402,F401
 
 SKIP = 77  # CTest's skip code for these tests (SKIP_RETURN_CODE)
+# Search threads the tests run Velta with, and a factor for their time limits
+# (sanitizer builds are slower).
+THREADS = int(os.environ.get("VELTA_THREADS", "1"))
+SLACK = float(os.environ.get("VELTA_TIME_SLACK", "1"))
 
 
 def engine_path():
@@ -17,8 +21,11 @@ def engine_path():
     return os.environ.get("VELTA", os.path.join(here, "..", "..", "build", "velta"))
 
 
-def start_velta(path=None, **options):
-    return uci_engine.start_velta(path or engine_path(), **options)
+def start_velta(path=None, threads=THREADS, **options):
+    engine = uci_engine.start_velta(path or engine_path(), **options)
+    if threads > 1:
+        engine.send("setoption name Threads value %d" % threads)
+    return engine
 
 
 def run_tests(velta):

@@ -5,7 +5,7 @@
 import os, re, sys, time, unittest  # noqa: E401
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "common"))
-from engine import engine_path, run_tests, start_velta  # noqa: E402
+from engine import SLACK, THREADS, engine_path, run_tests, start_velta  # noqa: E402
 
 VELTA = engine_path()
 INFO = re.compile(r"info depth (\d+) seldepth (\d+) score (cp|mate) (-?\d+) (lowerbound )?"
@@ -29,7 +29,8 @@ class Search(unittest.TestCase):
             self.engine.send("position fen r2q2k1/pb3pp1/1p3n1p/2bpr3/8/2NBP3/PPQB1PPP/2RR2K1 w - - 0 16")
             return lines + self.engine.search("go depth 6")
         first = session()
-        self.assertEqual(*([re.sub(r" (time|nps) \d+", "", line) for line in run] for run in (first, session())))
+        if THREADS == 1:  # helpers make a search's course depend on timing
+            self.assertEqual(*([re.sub(r" (time|nps) \d+", "", line) for line in run] for run in (first, session())))
         infos = [INFO.match(line) for line in first[:3]]
         self.assertEqual([m and m.group(1) for m in infos], ["1", "2", "3"])
         self.assertTrue(all(int(m.group(2)) >= int(m.group(1)) for m in infos))
@@ -64,9 +65,11 @@ class Search(unittest.TestCase):
     def test_movetime(self):
         started = time.monotonic()
         self.assertRegex(self.engine.search("go movetime 500", 10)[-1], START_MOVE)
-        self.assertTrue(0.49 <= time.monotonic() - started < 1.5, time.monotonic() - started)
+        self.assertTrue(0.49 <= time.monotonic() - started < 1.5 * SLACK, time.monotonic() - started)
 
     def test_bench_node_total(self):
+        if SLACK > 1:
+            self.skipTest("bench runs one thread; the faster builds check its total")
         totals = []
         for _ in range(2):
             self.engine.send("bench")

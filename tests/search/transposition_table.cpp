@@ -9,6 +9,9 @@ namespace {
 constexpr uint64_t BUCKET = 0x1230;
 constexpr uint64_t key_in_bucket(int n) { return BUCKET | uint64_t(n) << 32; }
 
+void put(TTSlot& slot, uint64_t key, uint64_t data) { slot.data = data, slot.check = key ^ data; }
+uint64_t key_of(const TTSlot& slot) { return slot.check ^ slot.data; }
+
 TEST(TranspositionTable, StoreTargetAndBound) {
   TestContext test;
   TranspositionTable& tt = test.table;
@@ -18,26 +21,33 @@ TEST(TranspositionTable, StoreTargetAndBound) {
       {{5, -1, 2, -1}, -1, 9, 1, 1},  // a new key takes the first empty slot
       {{5, 3, 3, 7}, -1, 8, 1, 0},    // full bucket: the shallowest, the lower slot on a tie
   };
-  TTEntry* bucket = tt.entries + BUCKET;
+  TTSlot* bucket = tt.slots + BUCKET;
+  TTEntry e;
   for (const auto& c : cases) {
     tt_clear(tt);
     for (int s = 0; s < 4; ++s)  // -1: an empty slot
-      if (c.depths[s] >= 0) bucket[s] = TTEntry{key_in_bucket(s + 1), uint8_t(c.depths[s]), BOUND_EXACT, 7, 0};
+      if (c.depths[s] >= 0) put(bucket[s], key_in_bucket(s + 1), tt_data({uint8_t(c.depths[s]), BOUND_EXACT, 7, 0}));
     uint64_t key = c.own_slot >= 0 ? key_in_bucket(c.own_slot + 1) : key_in_bucket(9), filled = tt.filled;
     tt_store(tt, key, 0x1234, -55, -100, 100, c.new_depth);
     EXPECT_EQ(tt.filled - filled, uint64_t(c.filled_delta));
-    ASSERT_EQ(tt_probe(tt, key), &bucket[c.expected_slot]);
-    EXPECT_EQ(bucket[c.expected_slot].depth, c.new_depth);
+    ASSERT_TRUE(tt_probe(tt, key, e));
+    EXPECT_EQ(std::pair(int(e.depth), e.move), std::pair(c.new_depth, 0x1234u));
     for (int s = 0; s < 4; ++s)  // the other slots keep their keys
-      EXPECT_EQ(bucket[s].key, s == c.expected_slot ? key : c.depths[s] < 0 ? 0 : key_in_bucket(s + 1)) << s;
+      EXPECT_EQ(key_of(bucket[s]), s == c.expected_slot ? key : c.depths[s] < 0 ? 0 : key_in_bucket(s + 1)) << s;
   }
+  // A slot torn by two writers (the key word of one store, the data of
+  // another) answers for neither position.
+  put(bucket[0], key_in_bucket(1), tt_data({5, BOUND_EXACT, 7, 0}));
+  bucket[0].data = tt_data({9, BOUND_LOWER, -300, 0x4321});
+  EXPECT_FALSE(tt_probe(tt, key_in_bucket(1), e));
   // The bound follows the window the node was searched with.
   const struct { int score, alpha, beta; uint8_t bound; } bounds[] = {
       {-40, -40, 60, BOUND_UPPER}, {-90, -40, 60, BOUND_UPPER}, {60, -40, 60, BOUND_LOWER},
       {700, -40, 60, BOUND_LOWER}, {59, -40, 60, BOUND_EXACT},  {-39, -40, 60, BOUND_EXACT}};
   for (const auto& b : bounds) {
     tt_store(tt, 77, 5, b.score, b.alpha, b.beta, 3);
-    EXPECT_EQ(std::pair(tt_probe(tt, 77)->bound, int(tt_probe(tt, 77)->score)), std::pair(b.bound, b.score));
+    ASSERT_TRUE(tt_probe(tt, 77, e));
+    EXPECT_EQ(std::pair(e.bound, int(e.score)), std::pair(b.bound, b.score));
   }
   // hashfull counts slots written since the last clear, per thousand, rounded down.
   tt_clear(tt);

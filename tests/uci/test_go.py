@@ -5,7 +5,7 @@
 # checked against the engine's own legal moves.
 import os, re, sys, time, unittest  # noqa: E401
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
-from engine import Engine, engine_path, run_tests, start_velta, stockfish_path  # noqa: E402
+from engine import SLACK, THREADS, Engine, engine_path, run_tests, start_velta, stockfish_path  # noqa: E402
 
 VELTA = engine_path()
 MIDDLEGAME = "position fen r2q2k1/pb3pp1/1p3n1p/2bpr3/8/2NBP3/PPQB1PPP/2RR2K1 w - - 0 16"
@@ -38,8 +38,9 @@ class Go(unittest.TestCase):
         for _ in range(2):
             self.engine.send("ucinewgame", MIDDLEGAME)
             runs.append(self.engine.search("go nodes 20000"))
-        self.assertEqual(*[[re.sub(r" (time|nps) \d+", "", l) for l in run] for run in runs])
-        self.assertEqual(field(runs[0][-2], "nodes"), "20000")
+        if THREADS == 1:  # with helpers the count is checked every 1024 nodes
+            self.assertEqual(*[[re.sub(r" (time|nps) \d+", "", l) for l in run] for run in runs])
+            self.assertEqual(field(runs[0][-2], "nodes"), "20000")
         self.legal(MIDDLEGAME, [runs[0][-1].split()[1]])
 
     def test_mate_search(self):
@@ -76,7 +77,7 @@ class Go(unittest.TestCase):
                 started = time.monotonic()
                 self.engine.send(release)
                 best = self.engine.until_prefix("bestmove", 5)[-1].split()
-                self.assertLess(time.monotonic() - started, 0.05 if release == "stop" else 1.0)
+                self.assertLess(time.monotonic() - started, (0.05 if release == "stop" else 1.0) * SLACK)
                 if release == "quit":
                     self.assertEqual(self.engine.proc.wait(5), 0)
                 else:
@@ -87,8 +88,8 @@ class Go(unittest.TestCase):
         self.engine.until_prefix("info depth 8", 20)
         started = time.monotonic()
         self.engine.send("isready")
-        self.engine.until_prefix("readyok", 1)
-        self.assertLess(time.monotonic() - started, 0.05)
+        self.engine.until_prefix("readyok", 1 * SLACK)
+        self.assertLess(time.monotonic() - started, 0.05 * SLACK)
         self.engine.until_prefix("info depth 9", 20)  # the search went on
         self.engine.send("stop")
         self.legal(MIDDLEGAME, [self.engine.until_prefix("bestmove")[-1].split()[1]])
@@ -96,7 +97,9 @@ class Go(unittest.TestCase):
     def test_multipv(self):
         plain = self.engine.search("go depth 7")
         self.engine.send("ucinewgame", "setoption name MultiPV value 1")
-        self.assertEqual(*[[re.sub(r" (time|nps) \d+", "", l) for l in run] for run in (plain, self.engine.search("go depth 7"))])
+        if THREADS == 1:
+            self.assertEqual(*[[re.sub(r" (time|nps) \d+", "", l) for l in run]
+                               for run in (plain, self.engine.search("go depth 7"))])
         for position, k, wanted in [(MIDDLEGAME, 4, 4), ("position fen 7k/8/8/8/8/8/5q2/6K1 w - - 0 1", 50, 2)]:
             self.engine.send("setoption name MultiPV value %d" % k, position)
             lines = [l for l in self.engine.search("go depth 6") if " multipv " in l and field(l, "depth") == "6"]

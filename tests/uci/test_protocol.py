@@ -8,6 +8,7 @@ from engine import Engine, engine_path, run_tests, start_velta  # noqa: E402
 VELTA = engine_path()
 UCI_BLOCK = ["id name Velta 0.6 x64 (bmi2)", "id author Quenlor",
              "option name Hash type spin default 128 min 1 max 65536",
+             "option name Threads type spin default 1 min 1 max 1024",
              "option name Ponder type check default false",
              "option name MultiPV type spin default 1 min 1 max 500",
              "option name Move Overhead type spin default 0 min 0 max 5000",

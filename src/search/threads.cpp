@@ -1,0 +1,120 @@
+// Lazy SMP: helper threads search the same root as the main search, each
+// with its own context, and help it only through the shared transposition
+// table. They start some iterations one or two plies deeper, so that they
+// reach other parts of the tree first, and never print: the main search owns
+// the input, the clock and every line.
+#include <algorithm>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "search/search.h"
+
+namespace velta {
+
+struct HelperPool {
+  std::vector<std::unique_ptr<SearchContext>> contexts;
+  std::vector<std::thread> threads;
+  std::mutex mutex;
+  std::condition_variable wake, done;
+  uint64_t generation = 0;  // one more for each search started
+  int running = 0;          // helpers still searching
+  bool quit = false;
+  std::atomic<bool> stop{false};
+};
+
+namespace {
+
+void helper_main(HelperPool& pool, SearchContext& ctx) {
+  uint64_t seen = 0;
+  for (;;) {
+    {
+      std::unique_lock lock(pool.mutex);
+      pool.wake.wait(lock, [&] { return pool.quit || pool.generation != seen; });
+      if (pool.quit) return;
+      seen = pool.generation;
+    }
+    search_root(ctx);
+    std::lock_guard lock(pool.mutex);
+    if (--pool.running == 0) pool.done.notify_all();
+  }
+}
+
+void join_all(HelperPool& pool) {
+  {
+    std::lock_guard lock(pool.mutex);
+    pool.quit = true;
+  }
+  pool.wake.notify_all();
+  for (std::thread& t : pool.threads) t.join();
+  pool.threads.clear();
+  pool.contexts.clear();
+  pool.quit = false;
+}
+
+// The helper gets the main search's game and root moves; it searches without
+// limits of its own until the main search stops it.
+void prepare(SearchContext& helper, const SearchContext& main) {
+  const Board& from = main.board;
+  Board& to = helper.board;
+  for (int i = 0; i <= from.ply_count; ++i) copy_record(to.stack[i], from.stack[i]);
+  to.ply_count = from.ply_count, to.dropped_plies = from.dropped_plies;
+  to.current = &to.stack[to.ply_count];
+  reset_after_search(helper);
+  helper.limits.mode = LIMIT_DEPTH;
+  helper.limits.depth_limit = MAX_PLY;
+  helper.search_moves = main.search_moves;
+  helper.published_nodes.store(0, std::memory_order_relaxed);
+}
+
+}  // namespace
+
+HelperPool* create_pool() { return new HelperPool; }
+
+void destroy_pool(HelperPool* pool) {
+  if (pool) join_all(*pool);
+  delete pool;
+}
+
+void set_helper_count(HelperPool& pool, int count, TranspositionTable* tt) {
+  join_all(pool);
+  for (int i = 0; i < count; ++i) {
+    auto ctx = std::make_unique<SearchContext>();
+    ctx->tt = tt;
+    ctx->helper_index = i + 1;
+    ctx->abort = &pool.stop;
+    pool.contexts.push_back(std::move(ctx));
+  }
+  for (auto& ctx : pool.contexts) pool.threads.emplace_back(helper_main, std::ref(pool), std::ref(*ctx));
+}
+
+int helper_count(const HelperPool& pool) { return int(pool.contexts.size()); }
+
+void start_helpers(HelperPool& pool, const SearchContext& main) {
+  for (auto& helper : pool.contexts) prepare(*helper, main);
+  pool.stop = false;
+  {
+    std::lock_guard lock(pool.mutex);
+    pool.running = helper_count(pool);
+    ++pool.generation;
+  }
+  pool.wake.notify_all();
+}
+
+void stop_helpers(HelperPool& pool) {
+  pool.stop = true;
+  std::unique_lock lock(pool.mutex);
+  pool.done.wait(lock, [&] { return pool.running == 0; });
+}
+
+uint64_t nodes_searched(SearchContext& ctx) {
+  if (ctx.pool) {
+    ctx.state.helper_nodes = 0;
+    for (auto& helper : ctx.pool->contexts) ctx.state.helper_nodes += helper->published_nodes.load(std::memory_order_relaxed);
+  }
+  return ctx.state.nodes + ctx.state.helper_nodes;
+}
+
+}  // namespace velta

@@ -1,0 +1,57 @@
+#!/usr/bin/env python3
+# The Threads option: with 2 and 4 threads, searches to a fixed depth end with
+# legal moves and lines, mates are announced, "stop" and "isready" answer at once,
+# and a node limit counts every thread; with 1 the output is the single thread's.
+import os, re, sys, time, unittest  # noqa: E401
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
+from engine import SLACK, engine_path, run_tests, start_velta  # noqa: E402
+
+VELTA = engine_path()
+POSITIONS = ["startpos", "fen r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+             "fen 8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1", "fen 2r1k2r/pq1p1ppp/1pbPpn2/8/2P2B2/P2B1P2/1PQ3PP/R3K2R b KQk - 2 16",
+             "fen n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - - 0 1"]
+
+
+def without_clock(lines):
+    return [re.sub(r" (time|nps) \d+", "", line) for line in lines]
+
+
+class Threads(unittest.TestCase):
+    def test_one_thread_is_the_single_threaded_search(self):
+        runs = []
+        for threads in (None, 1):
+            engine = start_velta(VELTA, threads=1)
+            self.addCleanup(engine.kill)
+            engine.send("setoption name Threads value %d" % threads if threads else "", "position " + POSITIONS[3])
+            runs.append(without_clock(engine.search("go depth 9") + engine.search("go nodes 30000")))
+        self.assertEqual(*runs)
+
+    def test_searches_with_helpers(self):
+        for threads in (2, 4):
+            engine = start_velta(VELTA, threads=threads)
+            self.addCleanup(engine.kill)
+            for position in POSITIONS:
+                with self.subTest(threads=threads, position=position):
+                    engine.send("position " + position)
+                    lines = engine.search("go depth 9", 60 * SLACK)
+                    pv = lines[-2].split(" pv ")[1].split()
+                    legal = engine.legal_moves("position " + position)
+                    self.assertEqual(lines[-1], "bestmove " + pv[0])
+                    self.assertIn(pv[0], legal)
+            engine.send("position fen 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1")
+            self.assertEqual(engine.search("go depth 8")[-3:-1:2], ["info string Mate in 1 half-moves !"])
+            engine.send("position startpos")
+            nodes = int(engine.search("go nodes 200000", 60 * SLACK)[-2].split(" nodes ")[1].split()[0])
+            self.assertTrue(200000 <= nodes < 230000, nodes)  # the helpers are counted every 256 nodes
+            engine.send("go infinite")
+            engine.until_prefix("info depth 7", 30 * SLACK)
+            for command in ("isready", "stop"):
+                started = time.monotonic()
+                engine.send(command)
+                engine.until_prefix("readyok" if command == "isready" else "bestmove", 5 * SLACK)
+                self.assertLess(time.monotonic() - started, 0.05 * SLACK)
+            self.assertEqual(engine.errors(), [])
+
+
+if __name__ == "__main__":
+    sys.exit(run_tests(VELTA))
