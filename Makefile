@@ -8,7 +8,7 @@ JOBS := $(shell nproc 2>/dev/null || echo 2)
 MAKEFLAGS += --no-print-directory
 CONFIGURE = cmake -S . -B $(1) -DCMAKE_BUILD_TYPE=$(2) $(3) >/dev/null
 
-.PHONY: all build run test sanitize tsan perft-deep perft-speed games fuzz clean
+.PHONY: all build run test sanitize tsan perft-deep perft-speed bench-speed games fuzz clean
 
 all: build
 
@@ -51,6 +51,11 @@ perft-deep: test-binaries
 perft-speed: build
 	@tools/ensure_stockfish.sh
 	@python3 tools/perft_speed.py $(BUILD)/velta
+
+# Bench speed against an older commit (BASE=<commit>), alternating runs.
+BASE ?= 1d1be74
+bench-speed: build
+	@python3 tools/bench_speed.py --base $(BASE) --engine $(BUILD)/velta
 
 # Games against itself and Stockfish, every move checked for legality: at
 # 10+0.1, then with Velta pondering, then limited by nodes.

@@ -16,13 +16,16 @@ void fill_check_squares(AttackInfo& info, int k, int is_white, Bitboard occupied
 }
 
 // The squares between the king and each enemy slider aiming at it: the lone
-// piece between them (a pin or a discovery), or the empty squares of a check.
-Bitboard line_blockers(const AttackInfo& info, int k, const SideState& enemy, Bitboard occupied) {
+// piece between them (a pin or a discovery), or the empty squares of a check;
+// nothing where two or more pieces stand between.
+Bitboard line_blockers(int k, const SideState& enemy, Bitboard occupied) {
   Bitboard blockers = 0;
-  for (Bitboard b = (enemy.pieces[ROOK] | enemy.pieces[QUEEN]) & rook_rays[k]; b;)
-    blockers |= rook_attack(pop_lsb(b), occupied) & info.check_squares[ROOK];
-  for (Bitboard b = (enemy.pieces[BISHOP] | enemy.pieces[QUEEN]) & bishop_rays[k]; b;)
-    blockers |= bishop_attack(pop_lsb(b), occupied) & info.check_squares[BISHOP];
+  Bitboard sliders = ((enemy.pieces[ROOK] | enemy.pieces[QUEEN]) & rook_rays[k]) |
+                     ((enemy.pieces[BISHOP] | enemy.pieces[QUEEN]) & bishop_rays[k]);
+  while (sliders) {
+    Bitboard line = between_squares[k][pop_lsb(sliders)], on_line = line & occupied;
+    blockers |= !on_line ? line : on_line & (on_line - 1) ? 0 : on_line;
+  }
   return blockers;
 }
 
@@ -32,6 +35,14 @@ Bitboard checkers_of(const AttackInfo& info, const SideState& enemy) {
          (info.check_squares[QUEEN] & enemy.pieces[QUEEN]);
 }
 
+void finish_check_info(AttackInfo& info, const SideState& enemy, Bitboard own, Bitboard blockers, Bitboard occupied) {
+  info.checkers = checkers_of(info, enemy);
+  info.pinned = blockers & own;
+  bool single_check = info.checkers && !(info.checkers & (info.checkers - 1));
+  info.evasion_mask = single_check ? (blockers & ~occupied) | info.checkers : ~Bitboard(0);
+}
+
+
 }  // namespace
 
 void compute_check_info(Position& p) {
@@ -40,16 +51,19 @@ void compute_check_info(Position& p) {
   for (int x = 0; x < 2; ++x) {
     int k = p.sides[x].king_square;
     fill_check_squares(p.attack_info[x], k, x, occupied);
-    blockers[x] = line_blockers(p.attack_info[x], k, p.sides[!x], occupied);
+    blockers[x] = line_blockers(k, p.sides[!x], occupied);
   }
   for (int x = 0; x < 2; ++x) {
-    AttackInfo& info = p.attack_info[x];
-    info.checkers = checkers_of(info, p.sides[!x]);
-    info.pinned = blockers[x] & p.sides[x].pieces[0];
-    info.discoverers = blockers[!x] & p.sides[x].pieces[0];
-    bool single_check = info.checkers && !(info.checkers & (info.checkers - 1));
-    info.evasion_mask = single_check ? (blockers[x] & ~occupied) | info.checkers : ~Bitboard(0);
+    finish_check_info(p.attack_info[x], p.sides[!x], p.sides[x].pieces[0], blockers[x], occupied);
+    p.attack_info[x].discoverers = blockers[!x] & p.sides[x].pieces[0];
   }
+}
+
+void prepare_count(Position& p) {
+  const SideState &us = *p.us, &them = *p.them;
+  AttackInfo& info = *us.attack_info;
+  fill_check_squares(info, us.king_square, us.colour->is_white, p.occupied);
+  finish_check_info(info, them, us.pieces[0], line_blockers(us.king_square, them, p.occupied), p.occupied);
 }
 
 bool attacked_by(int s, int defender_is_white, const SideState& attacker, Bitboard attacker_pawns, Bitboard occupied) {

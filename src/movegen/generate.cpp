@@ -10,16 +10,24 @@ namespace velta {
 namespace {
 
 // What the generator needs of the current record, gathered once per call.
+// A counting generator only counts the moves it would generate.
 struct Generator {
   MoveList* list;
   int mode;
+  bool counting;
+  int counted;
   int king, enemy_king;
   Bitboard targets, evasion, pinned, discoverers;
   Bitboard our_attacks, their_attacks, advancing;  // advancing: passed pawns or far half
   const Bitboard* check_squares;                   // squares that attack the enemy king, by type
 };
 
-inline void append(Generator& g, Move m) { g.list->moves[g.list->count++] = m; }
+inline void append(Generator& g, Move m) {
+  if (g.counting)
+    ++g.counted;
+  else
+    g.list->moves[g.list->count++] = m;
+}
 
 inline int captured_type(const SideState& enemy, int to) {
   for (int t = PAWN; t <= KING; ++t)
@@ -49,6 +57,10 @@ inline Bitboard unpinned(const Generator& g, int from, Bitboard destinations) {
 // The tactical mode keeps only moves with an ordering key.
 [[gnu::always_inline]] inline void add_moves_from(Generator& g, const Position& p, int type, int from,
                                                   Bitboard destinations, Move extra) {
+  if (g.counting) {
+    g.counted += popcount(unpinned(g, from, destinations));
+    return;
+  }
   bool exposed = (g.their_attacks & bit(from)) && !(g.our_attacks & bit(from));
   Bitboard escape_to = exposed ? ~g.their_attacks : 0;
   Bitboard check_to = g.check_squares[type];
@@ -56,7 +68,12 @@ inline Bitboard unpinned(const Generator& g, int from, Bitboard destinations) {
   Move base = encode_move(from, 0, type) | extra;
   MoveList& list = *g.list;
   int count = list.count;
-  for (Bitboard b = unpinned(g, from, destinations); b;) {
+  Bitboard allowed = unpinned(g, from, destinations);
+  // The tactical mode keeps moves with a flag: unless every move of this
+  // piece may carry one (an advancing pawn, a piece uncovering a line), only
+  // captures, checks and escapes can.
+  if (g.mode == GEN_TACTICAL && !extra && !(g.discoverers & bit(from))) allowed &= enemies | check_to | escape_to;
+  for (Bitboard b = allowed; b;) {
     int to = pop_lsb(b);
     Move m = base | Move(to) | Move((check_to >> to) & 1) << CHECK_BIT | Move((escape_to >> to) & 1) << ESCAPE_BIT |
              discovered_flag(g, from, to);
@@ -67,6 +84,10 @@ inline Bitboard unpinned(const Generator& g, int from, Bitboard destinations) {
 }
 
 void add_promotions(Generator& g, const Position& p, int from, Bitboard destinations) {
+  if (g.counting) {
+    g.counted += 4 * popcount(unpinned(g, from, destinations));
+    return;
+  }
   Bitboard enemy_king = bit(g.enemy_king);
   for (Bitboard b = unpinned(g, from, destinations); b;) {
     int to = pop_lsb(b);
@@ -135,7 +156,25 @@ void add_piece_moves(Generator& g, const Position& p) {
     }
 }
 
+// Whether the side to move's king would stand attacked on square s, its own
+// square emptied (counting reads no attack maps).
+bool king_square_attacked(const Generator& g, const Position& p, int s) {
+  const SideState& them = *p.them;
+  return (king_attacks[s] & them.pieces[KING]) ||
+         attacked_by(s, p.us->colour->is_white, them, them.pieces[PAWN], p.occupied & ~bit(g.king));
+}
+
+Bitboard safe_squares(const Generator& g, const Position& p, Bitboard squares) {
+  Bitboard safe = 0;
+  for (Bitboard b = squares; b;) {
+    int s = pop_lsb(b);
+    if (!king_square_attacked(g, p, s)) safe |= bit(s);
+  }
+  return safe;
+}
+
 void add_king_moves(Generator& g, const Position& p) {
+  if (g.counting) return void(g.counted += popcount(safe_squares(g, p, king_attacks[g.king] & g.targets)));
   const AttackInfo& ours = *p.us->attack_info;
   Bitboard danger = g.their_attacks;
   Bitboard without_king = p.occupied & ~bit(g.king);
@@ -148,9 +187,12 @@ void add_king_moves(Generator& g, const Position& p) {
   add_moves_from(g, p, KING, g.king, king_attacks[g.king] & g.targets & ~danger, 0);
 }
 
+// Castling is never legal in check, so no slider's line runs through the king:
+// the squares it crosses are attacked with or without the king on the board.
 void add_castling(Generator& g, const Position& p) {
   int k = g.king;
-  Bitboard blocked = p.occupied | g.their_attacks;
+  Bitboard crossed = (bit(k + 1) | bit(k + 2) | bit(k - 1) | bit(k - 2)) & ~p.occupied;
+  Bitboard blocked = p.occupied | (g.counting ? crossed & ~safe_squares(g, p, crossed) : g.their_attacks);
   Bitboard without_king = p.occupied & ~bit(k);
   Bitboard enemy_king = bit(g.enemy_king);
   if ((p.castling & bit(k + 3)) && !(blocked & (bit(k + 1) | bit(k + 2))))
@@ -159,13 +201,14 @@ void add_castling(Generator& g, const Position& p) {
     append(g, encode_move(k, k - 2, KING) | (rook_attack(k - 1, without_king) & enemy_king ? MOVE_CHECK : 0));
 }
 
-}  // namespace
 
-void generate_moves(Position& p, int mode) {
+Generator generate(Position& p, int mode, bool counting) {
   const AttackInfo& ours = *p.us->attack_info;
   const AttackInfo& theirs = *p.them->attack_info;
   Generator g{&p.moves,
               mode,
+              counting,
+              0,
               p.us->king_square,
               p.them->king_square,
               mode == GEN_CAPTURES ? p.them->pieces[0] : ~p.us->pieces[0],
@@ -194,6 +237,13 @@ void generate_moves(Position& p, int mode) {
   }
   add_king_moves(g, p);
   if (mode == GEN_ALL && !ours.checkers && (p.castling & bit(g.king))) add_castling(g, p);
+  return g;
 }
+
+}  // namespace
+
+void generate_moves(Position& p, int mode) { generate(p, mode, false); }
+
+int count_legal_moves(Position& p) { return generate(p, GEN_ALL, true).counted; }
 
 }  // namespace velta

@@ -22,6 +22,8 @@ extern const SquareTable rook_rays, bishop_rays, queen_rays;  // attacks on an e
 // Four bits per square: its rank, its file and its two diagonals. Three
 // squares lie on one line exactly when the AND of their words is not zero.
 extern const std::array<uint64_t, 64> line_bits;
+// The squares strictly between two squares on one rank, file or diagonal; else none.
+extern const std::array<SquareTable, 64> between_squares;
 
 // Magic bitboards: (occupancy & mask) * multiplier >> shift indexes the
 // square's fixed-stride slice of attack sets.
@@ -78,6 +80,11 @@ inline void prepare_node(Position& p) {
 constexpr int GEN_ALL = 0, GEN_TACTICAL = 1, GEN_CAPTURES = 2;
 // Fills p.moves with legal moves. Requires prepare_node(p).
 void generate_moves(Position& p, int mode);
+// The number of legal moves, without building them. Requires prepare_node(p),
+// or prepare_count(p): the side to move's check information, all that
+// counting reads.
+int count_legal_moves(Position& p);
+void prepare_count(Position& p);
 // prepare_node and all legal moves of the current record.
 inline MoveList& legal_moves(Board& b) {
   prepare_node(*b.current);

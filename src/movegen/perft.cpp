@@ -1,12 +1,12 @@
-// Perft: leaf counts of the legal move tree. The last ply is counted from the
-// list length, not made.
+// Perft: leaf counts of the legal move tree. The last ply is counted, not
+// generated.
 #include "movegen/movegen.h"
 
 namespace velta {
 
 uint64_t perft(Board& b, int depth) {
+  if (depth <= 1) return prepare_count(*b.current), uint64_t(count_legal_moves(*b.current));
   const MoveList& list = legal_moves(b);
-  if (depth <= 1) return uint64_t(list.count);
   uint64_t total = 0;
   for (int i = 0; i < list.count; ++i) {
     make_move(b, list.moves[i]);

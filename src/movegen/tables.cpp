@@ -47,6 +47,20 @@ constexpr std::array<uint64_t, 64> make_line_bits() {
   return t;
 }
 
+constexpr std::array<SquareTable, 64> make_between() {
+  std::array<SquareTable, 64> t{};
+  const int directions[8][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}, {1, 1}, {-1, 1}, {1, -1}, {-1, -1}};
+  for (int a = 0; a < 64; ++a)
+    for (const auto& d : directions) {
+      Bitboard passed = 0;
+      for (int f = file_of(a) + d[0], r = rank_of(a) + d[1]; on_board(f, r); f += d[0], r += d[1]) {
+        t[a][f + 8 * r] = passed;
+        passed |= bit(f + 8 * r);
+      }
+    }
+  return t;
+}
+
 }  // namespace
 
 constexpr SquareTable knight_attacks = leaper(KNIGHT_STEPS);
@@ -57,6 +71,7 @@ constexpr SquareTable rook_rays = rays(ROOK_DIRECTIONS);
 constexpr SquareTable bishop_rays = rays(BISHOP_DIRECTIONS);
 constexpr SquareTable queen_rays = union_of(rook_rays, bishop_rays);
 constexpr std::array<uint64_t, 64> line_bits = make_line_bits();
+constexpr std::array<SquareTable, 64> between_squares = make_between();
 
 static_assert(line_bits[0] == 0x100800101ULL && line_bits[27] == 0x4000800808ULL);
 

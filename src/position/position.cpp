@@ -54,17 +54,33 @@ constexpr std::array<Bitboard, 8> adjacent_files = make_adjacent();
 
 namespace {
 
-// Of two pawns on one file only the rear one is doubled.
+constexpr Bitboard NOT_FILE_A = ~FILE_A, NOT_FILE_H = ~(FILE_A << 7);
+
+constexpr Bitboard north_fill(Bitboard b) {
+  b |= b << 8, b |= b << 16;
+  return b | b << 32;
+}
+constexpr Bitboard south_fill(Bitboard b) {
+  b |= b >> 8, b |= b >> 16;
+  return b | b >> 32;
+}
+constexpr Bitboard beside(Bitboard b) { return ((b << 1) & NOT_FILE_A) | ((b >> 1) & NOT_FILE_H); }
+
+// The masks for all pawns at once, with file fills: a pawn is passed when no
+// enemy pawn stands ahead of it on its own or a neighbouring file, doubled
+// when an own pawn stands ahead of it on its file (so of two pawns on one file
+// only the rear one), and isolated when no own pawn stands on a neighbouring file.
 void pawn_masks_of(SideState& side, Bitboard enemy_pawns) {
-  int c = side.colour->is_white;
   Bitboard own = side.pieces[PAWN];
-  side.passed_pawns = side.doubled_pawns = side.isolated_pawns = 0;
-  for (Bitboard b = own; b;) {
-    int s = pop_lsb(b);
-    if (!(passed_span[c][s] & enemy_pawns)) side.passed_pawns |= bit(s);
-    if (front_span[c][s] & own) side.doubled_pawns |= bit(s);
-    if (!(adjacent_files[file_of(s)] & own)) side.isolated_pawns |= bit(s);
-  }
+  Bitboard guarded = enemy_pawns | beside(enemy_pawns);
+  Bitboard behind_enemy, behind_own;  // squares behind an enemy pawn (or beside it), behind an own pawn
+  if (side.colour->is_white)
+    behind_enemy = south_fill(guarded) >> 8, behind_own = south_fill(own) >> 8;
+  else
+    behind_enemy = north_fill(guarded) << 8, behind_own = north_fill(own) << 8;
+  side.passed_pawns = own & ~behind_enemy;
+  side.doubled_pawns = own & behind_own;
+  side.isolated_pawns = own & ~beside(north_fill(south_fill(own)));
 }
 
 }  // namespace

@@ -21,46 +21,62 @@ constexpr std::array<int8_t, 64> centre_distance = [] {
 }();
 static_assert(centre_distance[0] == 0 && centre_distance[27] == 6 && centre_distance[36] == 6);
 
-// Whether m beats the current candidate c (both of the side to move).
-bool beats(SearchContext& ctx, Move m, Move c, int side) {
-  Move key_m = m & ORDER_KEY_MASK, key_c = c & ORDER_KEY_MASK;
-  if (key_m != key_c) return key_m > key_c;
-  if (key_m == 0) {
-    int history_m = history_entry(ctx, side, m), history_c = history_entry(ctx, side, c);
-    if (history_m != history_c) return history_m > history_c;
-  }
-  // More central destination first, then the less central origin.
-  int z_m = centre_distance[move_to(m)] * 8 + (7 - centre_distance[move_from(m)]);
-  int z_c = centre_distance[move_to(c)] * 8 + (7 - centre_distance[move_from(c)]);
-  if (z_m != z_c) return z_m > z_c;
-  // Less valuable mover, then the origin and destination furthest advanced for the mover.
-  Move flip = side ? 0 : MIRROR_RANKS;
-  return int32_t(m ^ flip) > int32_t(c ^ flip);
+// The order as one number, larger first. The generator's key decides; a quiet
+// move (key 0) is ranked by its history; then the more central destination and
+// the less central origin; then the less valuable mover and the origin and
+// destination furthest advanced for the mover, read from the low 16 bits of
+// the word, ranks mirrored for Black (equal keys leave the high bits equal).
+// Bits: 22-55 key or history, 16-21 centrality, 0-15 the word.
+inline uint64_t order_value(const int32_t (&history)[8][64], Move m, Move flip) {
+  Move key = m & ORDER_KEY_MASK;
+  uint64_t primary = key ? (uint64_t(1) << 33) + (key >> 16)
+                         : uint64_t(int64_t(history[move_piece_code(m)][move_to(m)]) + (int64_t(1) << 31));
+  uint64_t centrality = uint64_t(centre_distance[move_to(m)] * 8 + (7 - centre_distance[move_from(m)]));
+  return primary << 22 | centrality << 16 | ((m ^ flip) & 0xffff);
 }
 
-// At the root the hash move comes first, then the moves whose last search took the most nodes.
-bool beats_at_root(SearchContext& ctx, Move m, Move c, int side) {
+// At the root the hash move comes first, then the moves whose last search
+// took the most nodes, then the order of every other node.
+bool beats_at_root(const SearchContext& ctx, Move m, Move c, int side) {
   if ((m ^ c) & MOVE_HASH) return m & MOVE_HASH;
   uint64_t nodes_m = ctx.move_node_counts[m & SQUARES_MASK], nodes_c = ctx.move_node_counts[c & SQUARES_MASK];
   if (nodes_m != nodes_c) return nodes_m > nodes_c;
-  return beats(ctx, m, c, side);
-}
-
-template <bool ROOT>
-Move select(SearchContext& ctx, int i) {
-  MoveList& list = ctx.board.current->moves;
-  int side = ctx.board.current->us->colour->is_white;
-  int best = i;
-  for (int j = i + 1; j < list.count; ++j)
-    if (ROOT ? beats_at_root(ctx, list.moves[j], list.moves[best], side) : beats(ctx, list.moves[j], list.moves[best], side))
-      best = j;
-  std::swap(list.moves[i], list.moves[best]);
-  return list.moves[i];
+  Move flip = side ? 0 : MIRROR_RANKS;
+  return order_value(ctx.history_table[side], m, flip) > order_value(ctx.history_table[side], c, flip);
 }
 
 }  // namespace
 
-Move pick_best(SearchContext& ctx, int i) { return select<false>(ctx, i); }
-Move pick_best_root(SearchContext& ctx, int i) { return select<true>(ctx, i); }
+// The history may change between two picks at one node (the subtrees below
+// update it); quiet moves are then ranked afresh.
+Move pick_best(SearchContext& ctx, int ply, int i) {
+  MoveList& list = ctx.board.current->moves;
+  MoveOrder& order = ctx.order[ply];
+  int side = ctx.board.current->us->colour->is_white;
+  const int32_t(&history)[8][64] = ctx.history_table[side];
+  Move flip = side ? 0 : MIRROR_RANKS;
+  bool fresh = i == 0, stale = order.history_version != ctx.history_version;
+  if (fresh || stale) {
+    for (int j = i; j < list.count; ++j)
+      if (fresh || !(list.moves[j] & ORDER_KEY_MASK)) order.values[j] = order_value(history, list.moves[j], flip);
+    order.history_version = ctx.history_version;
+  }
+  int best = i;
+  for (int j = i + 1; j < list.count; ++j)
+    if (order.values[j] > order.values[best]) best = j;
+  std::swap(list.moves[i], list.moves[best]);
+  std::swap(order.values[i], order.values[best]);
+  return list.moves[i];
+}
+
+Move pick_best_root(SearchContext& ctx, int i) {
+  MoveList& list = ctx.board.current->moves;
+  int side = ctx.board.current->us->colour->is_white;
+  int best = i;
+  for (int j = i + 1; j < list.count; ++j)
+    if (beats_at_root(ctx, list.moves[j], list.moves[best], side)) best = j;
+  std::swap(list.moves[i], list.moves[best]);
+  return list.moves[i];
+}
 
 }  // namespace velta

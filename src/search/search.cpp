@@ -35,8 +35,9 @@ bool all_quiet(const MoveList& list) {
 // tried before it lose depth.
 // Counters saturate instead of overflowing in a search of billions of nodes.
 void add_history(SearchContext& ctx, int side, Move m, int amount) {
-  int32_t& h = history_entry(ctx, side, m);
+  int32_t& h = ctx.history_table[side][move_piece_code(m)][move_to(m)];
   h = int32_t(std::clamp<int64_t>(int64_t(h) + amount, INT32_MIN, INT32_MAX));
+  ++ctx.history_version;
 }
 
 void reward_cutoff(SearchContext& ctx, const MoveList& list, int i, int depth, int side) {
@@ -133,7 +134,7 @@ int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in
     int a = std::max(alpha, best);
     Move m;
     if (ply > 0) {
-      m = pick_best(ctx, i);
+      m = pick_best(ctx, ply, i);
     } else {
       m = pick_best_root(ctx, i);
       state.current_root_move = m;

@@ -127,6 +127,14 @@ struct SearchResult {
 
 struct HelperPool;
 
+// The order values of one ply's moves, kept between its picks: a quiet
+// move's value follows the history, and is computed again only when the
+// history has changed since (the search below it may change it).
+struct MoveOrder {
+  uint64_t values[MAX_MOVES];
+  uint64_t history_version;
+};
+
 // Everything one search changes. It holds about 2 MB (the position stack):
 // allocate it once, never on a thread's stack.
 struct SearchContext {
@@ -135,8 +143,11 @@ struct SearchContext {
   SearchLimits limits;
   TranspositionTable* tt;
   bool reports;  // prints progress and watches the input (the front end's own search)
-  // History of quiet moves by [side to move is white][piece code][to].
+  // History of quiet moves by [side to move is white][piece code][to], and
+  // the number of changes made to it.
   int32_t history_table[2][8][64];
+  uint64_t history_version;
+  MoveOrder order[MAX_PLY + 1];  // by search ply
   // Nodes each root move took in its latest search, by from * 64 + to.
   uint64_t move_node_counts[4096];
   // Root moves to search ("go searchmoves"; none: all), and those the lines
@@ -166,11 +177,12 @@ void reset_after_search(SearchContext& ctx);
 // The after-search reset plus an empty transposition table.
 void reset_new_game(SearchContext& ctx);
 
-inline int32_t& history_entry(SearchContext& ctx, int side, Move m) {
+inline int32_t history_entry(const SearchContext& ctx, int side, Move m) {
   return ctx.history_table[side][move_piece_code(m)][move_to(m)];
 }
-// Brings the best of entries i.. of the current move list to entry i.
-Move pick_best(SearchContext& ctx, int i);
+// Brings the best of entries i.. of the current move list, at search ply
+// `ply`, to entry i.
+Move pick_best(SearchContext& ctx, int ply, int i);
 Move pick_best_root(SearchContext& ctx, int i);
 
 // Two bare kings, the fifty-move rule, or a third occurrence.

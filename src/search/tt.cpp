@@ -60,8 +60,10 @@ void tt_release(TranspositionTable& tt) {
   tt.slot_count = tt.filled = 0;
 }
 
-// Only while no search runs.
+// Only while no search runs. A table nothing was stored in since its creation
+// or last clear is left as it is: every store fills a slot first.
 void tt_clear(TranspositionTable& tt) {
+  if (tt.filled.load(RELAXED) == 0) return;
   memset(static_cast<void*>(tt.slots), 0, tt.slot_count * sizeof(TTSlot));
   tt.filled = 0;
 }

@@ -157,7 +157,7 @@ void debug_command() {
   if (is_mate_score(s)) printf(" [%i half-moves]", plies_to_mate(s));
   printf("\n\n");
   generate_moves(p, GEN_ALL);
-  for (int i = 0; i < p.moves.count; ++i) pick_best(ctx, i);
+  for (int i = 0; i < p.moves.count; ++i) pick_best(ctx, 0, i);
   list_moves(p.moves, false);
   list_moves(p.moves, true);
 }

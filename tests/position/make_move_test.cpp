@@ -21,6 +21,22 @@ TEST(MakeMove, KeysAndNullMove) {
   EXPECT_EQ(p.key, before.key ^ ZobristKeys[KEY_WHITE_TO_MOVE] ^ ZobristKeys[KEY_EN_PASSANT + 4]);
 }
 
+// The pawn masks by their definitions, pawn by pawn.
+static bool masks_by_definition(const Position& p) {
+  for (int c = 0; c < 2; ++c) {
+    const SideState& side = p.sides[c];
+    Bitboard own = side.pieces[PAWN], enemy = p.sides[!c].pieces[PAWN], passed = 0, doubled = 0, isolated = 0;
+    for (Bitboard b = own; b;) {
+      int s = pop_lsb(b);
+      passed |= passed_span[c][s] & enemy ? 0 : bit(s);
+      doubled |= front_span[c][s] & own ? bit(s) : 0;
+      isolated |= adjacent_files[file_of(s)] & own ? 0 : bit(s);
+    }
+    if (side.passed_pawns != passed || side.doubled_pawns != doubled || side.isolated_pawns != isolated) return false;
+  }
+  return true;
+}
+
 // Random legal games from positions rich in castling, en passant and
 // promotion: after every move the incremental state must equal a fresh
 // computation, and a take-back must leave the earlier record untouched.
@@ -40,7 +56,8 @@ TEST(MakeMove, RandomGamesKeepIncrementalStateExact) {
       make_move(b, m);
       SideState incremental[2] = {next.sides[0], next.sides[1]};
       compute_pawn_masks(next);
-      bool same = next.key == key_from_scratch(next) && !memcmp(incremental, next.sides, sizeof incremental);
+      bool same = next.key == key_from_scratch(next) && !memcmp(incremental, next.sides, sizeof incremental) &&
+                  masks_by_definition(next);
       take_back(b);
       ASSERT_TRUE(same && b.current == &p && !memcmp(static_cast<void*>(&saved), &p, offsetof(Position, us)))
           << "game " << game << " ply " << b.ply_count << " move " << uci(m);

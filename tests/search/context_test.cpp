@@ -46,7 +46,7 @@ TEST(TimeRule, ExtensionForAnUnsettledRoot) {
       {59000, 0, 1449, false, 1450}, {59000, 0, 1450, true, 1450}, {59000, 1, 1450, false, 2900},
       {59000, 2, 1450, false, 2900}, {5799, 1, 1450, true, 1450},   {5800, 1, 1450, false, 2900}};
   for (const auto& c : cases) {
-    ctx.limits = SearchLimits{LIMIT_CLOCK, 0, c.spare, 1450};
+    ctx.limits = SearchLimits{LIMIT_CLOCK, 0, c.spare, 1450, 0, 0, 0};
     ctx.state = SearchState{};
     ctx.state.instability = c.instability, ctx.state.elapsed_ms = c.elapsed;
     EXPECT_EQ(budget_spent(ctx), c.spent) << c.spare << " " << c.instability << " " << c.elapsed;

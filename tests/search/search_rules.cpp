@@ -46,7 +46,7 @@ TEST(MoveOrdering, SelectionOrderAndTieBreaks) {
     list.count = int(c.order.size());
     std::reverse_copy(c.order.begin(), c.order.end(), list.moves);
     for (int i = 0; i < list.count; ++i) {
-      EXPECT_EQ(c.root ? pick_best_root(ctx, i) : pick_best(ctx, i), c.order[i]) << "case " << &c - cases << " pick " << i;
+      EXPECT_EQ(c.root ? pick_best_root(ctx, i) : pick_best(ctx, 0, i), c.order[i]) << "case " << &c - cases << " pick " << i;
       // One swap brings the best forward: the first entry moves to the end, the rest stay.
       EXPECT_TRUE(i > 0 || list.moves[list.count - 1] == c.order.back()) << "case " << &c - cases;
     }
