@@ -10,11 +10,11 @@ namespace velta {
 namespace {
 
 // What the generator needs of the current record, gathered once per call.
-// A counting generator only counts the moves it would generate.
+// A counting generator (COUNT) only counts the moves it would generate, and
+// reads no attack maps.
 struct Generator {
   MoveList* list;
   int mode;
-  bool counting;
   int counted;
   int king, enemy_king;
   Bitboard targets, evasion, pinned, discoverers;
@@ -22,8 +22,9 @@ struct Generator {
   const Bitboard* check_squares;                   // squares that attack the enemy king, by type
 };
 
+template <bool COUNT>
 inline void append(Generator& g, Move m) {
-  if (g.counting)
+  if constexpr (COUNT)
     ++g.counted;
   else
     g.list->moves[g.list->count++] = m;
@@ -55,9 +56,10 @@ inline Bitboard unpinned(const Generator& g, int from, Bitboard destinations) {
 // discovered when leaving the origin uncovers a line to it, escape when an
 // attacked, undefended piece reaches a square the opponent does not attack.
 // The tactical mode keeps only moves with an ordering key.
+template <bool COUNT>
 [[gnu::always_inline]] inline void add_moves_from(Generator& g, const Position& p, int type, int from,
                                                   Bitboard destinations, Move extra) {
-  if (g.counting) {
+  if constexpr (COUNT) {
     g.counted += popcount(unpinned(g, from, destinations));
     return;
   }
@@ -83,8 +85,9 @@ inline Bitboard unpinned(const Generator& g, int from, Bitboard destinations) {
   list.count = count;
 }
 
+template <bool COUNT>
 void add_promotions(Generator& g, const Position& p, int from, Bitboard destinations) {
-  if (g.counting) {
+  if constexpr (COUNT) {
     g.counted += 4 * popcount(unpinned(g, from, destinations));
     return;
   }
@@ -94,16 +97,17 @@ void add_promotions(Generator& g, const Position& p, int from, Bitboard destinat
     Move m = encode_move(from, to, PAWN, captured_type(*p.them, to)) | discovered_flag(g, from, to);
     Bitboard occupied = p.occupied & ~bit(from);
     Bitboard straight = rook_attack(to, occupied), diagonal = bishop_attack(to, occupied);
-    append(g, m | Move(QUEEN) << PROMOTION_SHIFT | ((straight | diagonal) & enemy_king ? MOVE_CHECK : 0));
-    append(g, m | Move(ROOK) << PROMOTION_SHIFT | (straight & enemy_king ? MOVE_CHECK : 0));
-    append(g, m | Move(BISHOP) << PROMOTION_SHIFT | (diagonal & enemy_king ? MOVE_CHECK : 0));
-    append(g, m | Move(KNIGHT) << PROMOTION_SHIFT | (knight_attacks[to] & enemy_king ? MOVE_CHECK : 0));
+    append<COUNT>(g, m | Move(QUEEN) << PROMOTION_SHIFT | ((straight | diagonal) & enemy_king ? MOVE_CHECK : 0));
+    append<COUNT>(g, m | Move(ROOK) << PROMOTION_SHIFT | (straight & enemy_king ? MOVE_CHECK : 0));
+    append<COUNT>(g, m | Move(BISHOP) << PROMOTION_SHIFT | (diagonal & enemy_king ? MOVE_CHECK : 0));
+    append<COUNT>(g, m | Move(KNIGHT) << PROMOTION_SHIFT | (knight_attacks[to] & enemy_king ? MOVE_CHECK : 0));
   }
 }
 
 // An en passant capture can uncover an attack on either king along the rank
 // or diagonal of the two pawns, so both kings are tested on the board after
 // the capture; a check it gives is also a discovered one.
+template <bool COUNT>
 void add_en_passant(Generator& g, const Position& p) {
   int e = lsb(p.ep_square);
   int white = p.us->colour->is_white;
@@ -116,10 +120,11 @@ void add_en_passant(Generator& g, const Position& p) {
     Bitboard their_pawns = p.them->pieces[PAWN] ^ bit(captured_square);
     Move m = encode_move(from, e, PAWN, PAWN);
     if (attacked_by(g.enemy_king, !white, *p.us, our_pawns, occupied)) m |= MOVE_CHECK | MOVE_DISCOVERED;
-    if (!attacked_by(g.king, white, *p.them, their_pawns, occupied)) append(g, m);
+    if (!attacked_by(g.king, white, *p.them, their_pawns, occupied)) append<COUNT>(g, m);
   }
 }
 
+template <bool COUNT>
 void add_pawn_moves(Generator& g, const Position& p, Bitboard pawns) {
   int white = p.us->colour->is_white;
   Bitboard empty = ~p.occupied;
@@ -135,7 +140,7 @@ void add_pawn_moves(Generator& g, const Position& p, Bitboard pawns) {
       if (destinations && rank_of(from - 8) == 5) destinations |= bit(from - 16) & empty;
       destinations |= black_pawn_attacks[from] & p.occupied;
     }
-    add_moves_from(g, p, PAWN, from, destinations & g.targets & g.evasion, g.advancing & bit(from) ? MOVE_ADVANCE : 0);
+    add_moves_from<COUNT>(g, p, PAWN, from, destinations & g.targets & g.evasion, g.advancing & bit(from) ? MOVE_ADVANCE : 0);
   }
 }
 
@@ -148,11 +153,12 @@ inline Bitboard piece_attacks(int type, int s, Bitboard occupied) {
   }
 }
 
+template <bool COUNT>
 void add_piece_moves(Generator& g, const Position& p) {
   for (int type = KNIGHT; type <= QUEEN; ++type)
     for (Bitboard pieces = p.us->pieces[type]; pieces;) {
       int from = pop_lsb(pieces);
-      add_moves_from(g, p, type, from, piece_attacks(type, from, p.occupied) & g.targets & g.evasion, 0);
+      add_moves_from<COUNT>(g, p, type, from, piece_attacks(type, from, p.occupied) & g.targets & g.evasion, 0);
     }
 }
 
@@ -173,8 +179,9 @@ Bitboard safe_squares(const Generator& g, const Position& p, Bitboard squares) {
   return safe;
 }
 
+template <bool COUNT>
 void add_king_moves(Generator& g, const Position& p) {
-  if (g.counting) return void(g.counted += popcount(safe_squares(g, p, king_attacks[g.king] & g.targets)));
+  if constexpr (COUNT) return void(g.counted += popcount(safe_squares(g, p, king_attacks[g.king] & g.targets)));
   const AttackInfo& ours = *p.us->attack_info;
   Bitboard danger = g.their_attacks;
   Bitboard without_king = p.occupied & ~bit(g.king);
@@ -184,30 +191,31 @@ void add_king_moves(Generator& g, const Position& p) {
     if (bit(s) & (p.them->pieces[ROOK] | p.them->pieces[QUEEN])) danger |= rook_attack(s, without_king);
     if (bit(s) & (p.them->pieces[BISHOP] | p.them->pieces[QUEEN])) danger |= bishop_attack(s, without_king);
   }
-  add_moves_from(g, p, KING, g.king, king_attacks[g.king] & g.targets & ~danger, 0);
+  add_moves_from<COUNT>(g, p, KING, g.king, king_attacks[g.king] & g.targets & ~danger, 0);
 }
 
 // Castling is never legal in check, so no slider's line runs through the king:
 // the squares it crosses are attacked with or without the king on the board.
+template <bool COUNT>
 void add_castling(Generator& g, const Position& p) {
   int k = g.king;
   Bitboard crossed = (bit(k + 1) | bit(k + 2) | bit(k - 1) | bit(k - 2)) & ~p.occupied;
-  Bitboard blocked = p.occupied | (g.counting ? crossed & ~safe_squares(g, p, crossed) : g.their_attacks);
+  Bitboard blocked = p.occupied | (COUNT ? crossed & ~safe_squares(g, p, crossed) : g.their_attacks);
   Bitboard without_king = p.occupied & ~bit(k);
   Bitboard enemy_king = bit(g.enemy_king);
   if ((p.castling & bit(k + 3)) && !(blocked & (bit(k + 1) | bit(k + 2))))
-    append(g, encode_move(k, k + 2, KING) | (rook_attack(k + 1, without_king) & enemy_king ? MOVE_CHECK : 0));
+    append<COUNT>(g, encode_move(k, k + 2, KING) | (rook_attack(k + 1, without_king) & enemy_king ? MOVE_CHECK : 0));
   if ((p.castling & bit(k - 4)) && !(blocked & (bit(k - 1) | bit(k - 2))) && !(p.occupied & bit(k - 3)))
-    append(g, encode_move(k, k - 2, KING) | (rook_attack(k - 1, without_king) & enemy_king ? MOVE_CHECK : 0));
+    append<COUNT>(g, encode_move(k, k - 2, KING) | (rook_attack(k - 1, without_king) & enemy_king ? MOVE_CHECK : 0));
 }
 
 
-Generator generate(Position& p, int mode, bool counting) {
+template <bool COUNT>
+Generator generate(Position& p, int mode) {
   const AttackInfo& ours = *p.us->attack_info;
   const AttackInfo& theirs = *p.them->attack_info;
   Generator g{&p.moves,
               mode,
-              counting,
               0,
               p.us->king_square,
               p.them->king_square,
@@ -229,21 +237,21 @@ Generator generate(Position& p, int mode, bool counting) {
       Bitboard forward = front_span[p.us->colour->is_white][from] & ~p.occupied;
       Bitboard captures =
           (p.us->colour->is_white ? white_pawn_attacks[from] : black_pawn_attacks[from]) & p.them->pieces[0];
-      add_promotions(g, p, from, (forward | captures) & g.evasion);
+      add_promotions<COUNT>(g, p, from, (forward | captures) & g.evasion);
     }
-    if (p.ep_square) add_en_passant(g, p);
-    add_pawn_moves(g, p, pawns & ~seventh);
-    add_piece_moves(g, p);
+    if (p.ep_square) add_en_passant<COUNT>(g, p);
+    add_pawn_moves<COUNT>(g, p, pawns & ~seventh);
+    add_piece_moves<COUNT>(g, p);
   }
-  add_king_moves(g, p);
-  if (mode == GEN_ALL && !ours.checkers && (p.castling & bit(g.king))) add_castling(g, p);
+  add_king_moves<COUNT>(g, p);
+  if (mode == GEN_ALL && !ours.checkers && (p.castling & bit(g.king))) add_castling<COUNT>(g, p);
   return g;
 }
 
 }  // namespace
 
-void generate_moves(Position& p, int mode) { generate(p, mode, false); }
+void generate_moves(Position& p, int mode) { generate<false>(p, mode); }
 
-int count_legal_moves(Position& p) { return generate(p, GEN_ALL, true).counted; }
+int count_legal_moves(Position& p) { return generate<true>(p, GEN_ALL).counted; }
 
 }  // namespace velta

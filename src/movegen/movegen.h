@@ -81,8 +81,7 @@ constexpr int GEN_ALL = 0, GEN_TACTICAL = 1, GEN_CAPTURES = 2;
 // Fills p.moves with legal moves. Requires prepare_node(p).
 void generate_moves(Position& p, int mode);
 // The number of legal moves, without building them. Requires prepare_node(p),
-// or prepare_count(p): the side to move's check information, all that
-// counting reads.
+// or only prepare_count(p): the side to move's check information.
 int count_legal_moves(Position& p);
 void prepare_count(Position& p);
 // prepare_node and all legal moves of the current record.
