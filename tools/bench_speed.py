@@ -36,7 +36,8 @@ def build_base(revision):
 
 def bench(binary):
     started = time.perf_counter()
-    out = subprocess.run([binary], input="bench\nquit\n", capture_output=True, text=True, errors="replace").stdout
+    # No "quit" after "bench": input waiting during a search would end it early.
+    out = subprocess.run([binary], input="bench\n", capture_output=True, text=True, errors="replace").stdout
     seconds = time.perf_counter() - started
     summary = re.search(r"^(\d+) nodes in (\d+) ms", out, re.M)
     return int(summary[1]), int(summary[2]) / 1000, seconds

@@ -11,6 +11,7 @@ constexpr Bitboard SHELTER_SQUARES = 0x6E0000000000006EULL;  // b, c, d, f, g on
 
 // Sum of material values (by the current piece count) of the pieces in `set`.
 int material_in(const SideState& side, Bitboard set, int k) {
+  if (!(set & side.pieces[0])) return 0;
   int sum = 0;
   for (int t = PAWN; t <= QUEEN; ++t) sum += PieceValue[t - 1][k] * popcount(set & side.pieces[t]);
   return sum;

@@ -155,11 +155,15 @@ inline Bitboard piece_attacks(int type, int s, Bitboard occupied) {
 
 template <bool COUNT>
 void add_piece_moves(Generator& g, const Position& p) {
-  for (int type = KNIGHT; type <= QUEEN; ++type)
+  const Bitboard* maps = p.us->attack_info->attacks;
+  for (int type = KNIGHT; type <= QUEEN; ++type) {
+    // No piece of a type whose attack map misses every target has a move.
+    if (!COUNT && !(maps[type] & g.targets & g.evasion)) continue;
     for (Bitboard pieces = p.us->pieces[type]; pieces;) {
       int from = pop_lsb(pieces);
       add_moves_from<COUNT>(g, p, type, from, piece_attacks(type, from, p.occupied) & g.targets & g.evasion, 0);
     }
+  }
 }
 
 // Whether the side to move's king would stand attacked on square s, its own

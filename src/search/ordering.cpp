@@ -48,18 +48,22 @@ bool beats_at_root(const SearchContext& ctx, Move m, Move c, int side) {
 }  // namespace
 
 // The history may change between two picks at one node (the subtrees below
-// update it); quiet moves are then ranked afresh.
+// update it); quiet moves are then ranked afresh. The hash move, put first
+// with the highest key, is taken without ranking the others.
 Move pick_best(SearchContext& ctx, int ply, int i) {
   MoveList& list = ctx.board.current->moves;
   MoveOrder& order = ctx.order[ply];
+  if (i == 0) order.valid = false;
+  if (i == 0 && (list.moves[0] & MOVE_HASH)) return list.moves[0];
   int side = ctx.board.current->us->colour->is_white;
   const int32_t(&history)[8][64] = ctx.history_table[side];
   Move flip = side ? 0 : MIRROR_RANKS;
-  bool fresh = i == 0, stale = order.history_version != ctx.history_version;
+  bool fresh = !order.valid, stale = order.history_version != ctx.history_version;
   if (fresh || stale) {
     for (int j = i; j < list.count; ++j)
       if (fresh || !(list.moves[j] & ORDER_KEY_MASK)) order.values[j] = order_value(history, list.moves[j], flip);
     order.history_version = ctx.history_version;
+    order.valid = true;
   }
   int best = i;
   for (int j = i + 1; j < list.count; ++j)

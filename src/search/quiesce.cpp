@@ -110,17 +110,19 @@ int quiesce(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int i
   if (ply > state.seldepth) state.seldepth = ply;
   if (poll(ctx) || is_draw(ctx.board)) return 0;
   Position& p = *ctx.board.current;
+  // Check information, attack maps and the static score are computed before
+  // the table is read: they keep the processor busy while the bucket comes
+  // from memory.
+  prepare_node(p);
+  int eval = in_check ? 0 : evaluate(p), best;
   bool zero_window = beta - alpha <= 1;
   if (zero_window)
     if (TTEntry e; tt_probe(*ctx.tt, p.key, e) && tt_usable(e, alpha, beta)) return e.score;
-  prepare_node(p);
-  int eval = 0, best;
   if (in_check) {
     generate_moves(p, GEN_ALL);
     if (p.moves.count == 0) return ply - MATE;
     best = -INFINITE_SCORE;
   } else {
-    eval = evaluate(p);
     if (eval >= beta) return eval;
     generate_moves(p, ply == horizon ? GEN_TACTICAL : GEN_CAPTURES);
     if (p.moves.count == 0) return eval;
@@ -134,6 +136,7 @@ int quiesce(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int i
         skip_capture(p, m, alpha, eval))
       continue;
     make_move(ctx.board, m);
+    tt_prefetch(*ctx.tt, ctx.board.current->key);
     int v = -quiesce(ctx, ply + 1, horizon, -beta, -std::max(alpha, best), gives_check);
     take_back(ctx.board);
     if (state.stop) return 0;

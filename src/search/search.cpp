@@ -78,6 +78,14 @@ int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in
   const bool pv_node = beta - alpha > 1;
 
   // 5. Table probe: the move always, the score only at zero-window nodes.
+  // Check information, attack maps and the static score where pruning may
+  // read it come first: they keep the processor busy while the bucket comes
+  // from memory.
+  prepare_node(p);
+  bool guarded = p.king_and_pawns_only || is_mate_score(alpha) || is_mate_score(beta);
+  bool after_null = board.ply_count > 0 && board.stack[board.ply_count - 1].move_played == 0;
+  bool may_prune_here = board.ply_count > 0 && !after_null && !pv_node && !in_check && !guarded;
+  int eval = may_prune_here ? evaluate(p) : 0;
   Move hash_move = 0;
   if (TTEntry e; tt_probe(*ctx.tt, p.key, e)) {
     hash_move = e.move;
@@ -86,23 +94,20 @@ int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in
 
   // 6. Legal moves; none means mate or stalemate. At the root, only the moves
   // this search of it takes part in.
-  prepare_node(p);
   generate_moves(p, GEN_ALL);
   MoveList& list = p.moves;
   if (ply == 0 && (ctx.search_moves.count || ctx.excluded.count)) keep_searched_root_moves(ctx, list);
   if (list.count == 0) return in_check ? ply - MATE : 0;
 
   // 7-8. Pruning before the move loop, at nodes where it is safe.
-  bool guarded = p.king_and_pawns_only || is_mate_score(alpha) || is_mate_score(beta);
-  bool after_null = board.ply_count > 0 && board.stack[board.ply_count - 1].move_played == 0;
-  bool prunable = board.ply_count > 0 && !after_null && list.count >= 2 && !pv_node && !in_check && !guarded;
+  bool prunable = may_prune_here && list.count >= 2;
   bool may_reduce = false, may_prune = false, futile = false;
   if (prunable) {
-    int eval = evaluate(p);
     may_reduce = true;
     if (eval > beta && depth > 2) {
       // Null move: if passing still fails high, so will a real move.
       make_null_move(board);
+      tt_prefetch(*ctx.tt, board.current->key);
       int v = -search(ctx, ply + 1, horizon - (depth / 4 + 3), -beta, -alpha, 0);
       take_back(board);
       if (v >= beta) return eval;
@@ -146,6 +151,7 @@ int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in
     int child_in_check = (m & (MOVE_CHECK | MOVE_DISCOVERED)) != 0;
 
     make_move(board, m);
+    tt_prefetch(*ctx.tt, board.current->key);
     int v;
     if (i == 0) {
       v = -search(ctx, ply + 1, horizon, -beta, -a, child_in_check);

@@ -65,6 +65,12 @@ void tt_clear(TranspositionTable& tt);
 void tt_store(TranspositionTable& tt, uint64_t key, Move move, int score, int alpha, int beta, int depth);
 // The entry stored for the key, if any.
 bool tt_probe(const TranspositionTable& tt, uint64_t key, TTEntry& entry);
+// A key's bucket: its low bits, less the two that would pick a slot in it.
+inline TTSlot* tt_bucket(const TranspositionTable& tt, uint64_t key) {
+  return tt.slots + (key & (tt.slot_count - BUCKET_SLOTS));
+}
+// Starts loading a key's bucket, which a probe soon after will find in the cache.
+inline void tt_prefetch(const TranspositionTable& tt, uint64_t key) { __builtin_prefetch(tt_bucket(tt, key)); }
 int hashfull(const TranspositionTable& tt);
 // Whether an entry's score settles a node searched with this window.
 inline bool tt_usable(const TTEntry& e, int alpha, int beta) {
@@ -133,6 +139,7 @@ struct HelperPool;
 struct MoveOrder {
   uint64_t values[MAX_MOVES];
   uint64_t history_version;
+  bool valid;  // the values of the moves not yet picked are computed
 };
 
 // Everything one search changes. It holds about 2 MB (the position stack):

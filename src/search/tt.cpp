@@ -6,6 +6,7 @@
 #include <sys/mman.h>
 
 #include <cstring>
+#include <thread>
 
 #include "search/search.h"
 
@@ -17,11 +18,6 @@ constexpr uint64_t SLOTS_PER_MB = (uint64_t(1) << 20) / sizeof(TTSlot);
 constexpr size_t HUGE_PAGE = size_t(2) << 20;
 constexpr auto RELAXED = std::memory_order_relaxed;
 static_assert(sizeof(TTSlot) == 16 && SLOTS_PER_MB == 65536);
-
-// A key's bucket: its low bits, less the two that would pick a slot in it.
-inline TTSlot* bucket_of(const TranspositionTable& tt, uint64_t key) {
-  return tt.slots + (key & (tt.slot_count - BUCKET_SLOTS));
-}
 
 // A slot's key (when it is not torn) and data.
 struct Loaded {
@@ -37,7 +33,11 @@ inline bool empty(uint64_t data) { return tt_entry(data).bound == BOUND_EMPTY; }
 
 // The slots are a private anonymous mapping (zero-filled by the system: key
 // 0, empty bound), aligned to 2 MB and marked for huge pages: a probe touches
-// a random bucket, and with 4 KB pages nearly every probe would also miss the TLB.
+// a random bucket, and with 4 KB pages nearly every probe would also miss the
+// TLB. A thread of its own then has the system provide every page, which
+// leaves the contents as they are: the first searches would otherwise stall
+// on a page fault for each new 2 MB of the table, and a start-up that waited
+// for all of them would keep a GUI waiting.
 bool tt_allocate(TranspositionTable& tt, int megabytes) {
   tt_release(tt);
   uint64_t slots = uint64_t(megabytes) * SLOTS_PER_MB;
@@ -46,6 +46,7 @@ bool tt_allocate(TranspositionTable& tt, int megabytes) {
   if (base == MAP_FAILED) return false;
   uintptr_t aligned = (reinterpret_cast<uintptr_t>(base) + HUGE_PAGE - 1) & ~(HUGE_PAGE - 1);
   madvise(reinterpret_cast<void*>(aligned), bytes, MADV_HUGEPAGE);
+  std::thread([aligned, bytes] { madvise(reinterpret_cast<void*>(aligned), bytes, MADV_POPULATE_WRITE); }).detach();
   tt.slots = reinterpret_cast<TTSlot*>(aligned);
   tt.slot_count = slots;
   tt.filled = 0;
@@ -69,7 +70,7 @@ void tt_clear(TranspositionTable& tt) {
 }
 
 bool tt_probe(const TranspositionTable& tt, uint64_t key, TTEntry& entry) {
-  const TTSlot* bucket = bucket_of(tt, key);
+  const TTSlot* bucket = tt_bucket(tt, key);
   for (int i = 0; i < BUCKET_SLOTS; ++i) {
     Loaded slot = load(bucket[i]);
     if (slot.key == key && !empty(slot.data)) return entry = tt_entry(slot.data), true;
@@ -78,7 +79,7 @@ bool tt_probe(const TranspositionTable& tt, uint64_t key, TTEntry& entry) {
 }
 
 void tt_store(TranspositionTable& tt, uint64_t key, Move move, int score, int alpha, int beta, int depth) {
-  TTSlot* bucket = bucket_of(tt, key);
+  TTSlot* bucket = tt_bucket(tt, key);
   Loaded slots[BUCKET_SLOTS];
   for (int i = 0; i < BUCKET_SLOTS; ++i) slots[i] = load(bucket[i]);
   int target = -1;

@@ -24,9 +24,11 @@ TEST(TranspositionTable, StoreTargetAndBound) {
   TTSlot* bucket = tt.slots + BUCKET;
   TTEntry e;
   for (const auto& c : cases) {
-    tt_clear(tt);
     for (int s = 0; s < 4; ++s)  // -1: an empty slot
-      if (c.depths[s] >= 0) put(bucket[s], key_in_bucket(s + 1), tt_data({uint8_t(c.depths[s]), BOUND_EXACT, 7, 0}));
+      if (c.depths[s] >= 0)
+        put(bucket[s], key_in_bucket(s + 1), tt_data({uint8_t(c.depths[s]), BOUND_EXACT, 7, 0}));
+      else
+        put(bucket[s], 0, 0);
     uint64_t key = c.own_slot >= 0 ? key_in_bucket(c.own_slot + 1) : key_in_bucket(9), filled = tt.filled;
     tt_store(tt, key, 0x1234, -55, -100, 100, c.new_depth);
     EXPECT_EQ(tt.filled - filled, uint64_t(c.filled_delta));
