@@ -8,28 +8,34 @@ namespace {
 constexpr Bitboard NOT_FILE_A = 0xfefefefefefefefeULL;
 constexpr Bitboard NOT_FILE_H = 0x7f7f7f7f7f7f7f7fULL;
 
+// The map of one piece type, each piece's own set kept in `each` (the
+// generator reads them back in the same order).
 template <int TYPE>
-Bitboard piece_map(Bitboard pieces, Bitboard occupied) {
+Bitboard piece_map(Bitboard pieces, Bitboard occupied, Bitboard*& each) {
   Bitboard a = 0;
   while (pieces) {
     int s = pop_lsb(pieces);
-    if constexpr (TYPE == KNIGHT) a |= knight_attacks[s];
-    if constexpr (TYPE == BISHOP || TYPE == QUEEN) a |= bishop_attack(s, occupied);
-    if constexpr (TYPE == ROOK || TYPE == QUEEN) a |= rook_attack(s, occupied);
+    Bitboard own = 0;
+    if constexpr (TYPE == KNIGHT) own = knight_attacks[s];
+    if constexpr (TYPE == BISHOP || TYPE == QUEEN) own |= bishop_attack(s, occupied);
+    if constexpr (TYPE == ROOK || TYPE == QUEEN) own |= rook_attack(s, occupied);
+    *each++ = own;
+    a |= own;
   }
   return a;
 }
 
 void side_attacks(SideState& side, Bitboard occupied) {
   Bitboard* maps = side.attack_info->attacks;
+  Bitboard* each = side.attack_info->piece_attacks;
   const Bitboard* pieces = side.pieces;
   Bitboard pawns = pieces[PAWN];
   maps[PAWN] = side.colour->is_white ? ((pawns & NOT_FILE_A) << 7) | ((pawns & NOT_FILE_H) << 9)
                                      : ((pawns & NOT_FILE_A) >> 9) | ((pawns & NOT_FILE_H) >> 7);
-  maps[KNIGHT] = piece_map<KNIGHT>(pieces[KNIGHT], occupied);
-  maps[BISHOP] = piece_map<BISHOP>(pieces[BISHOP], occupied);
-  maps[ROOK] = piece_map<ROOK>(pieces[ROOK], occupied);
-  maps[QUEEN] = piece_map<QUEEN>(pieces[QUEEN], occupied);
+  maps[KNIGHT] = piece_map<KNIGHT>(pieces[KNIGHT], occupied, each);
+  maps[BISHOP] = piece_map<BISHOP>(pieces[BISHOP], occupied, each);
+  maps[ROOK] = piece_map<ROOK>(pieces[ROOK], occupied, each);
+  maps[QUEEN] = piece_map<QUEEN>(pieces[QUEEN], occupied, each);
   maps[KING] = king_attacks[side.king_square];
   maps[0] = maps[PAWN] | maps[KNIGHT] | maps[BISHOP] | maps[ROOK] | maps[QUEEN] | maps[KING];
 }

@@ -153,15 +153,23 @@ inline Bitboard piece_attacks(int type, int s, Bitboard occupied) {
   }
 }
 
+// Counting computes each piece's attacks; building reads them from the attack
+// maps, where they stand in the same order.
 template <bool COUNT>
 void add_piece_moves(Generator& g, const Position& p) {
-  const Bitboard* maps = p.us->attack_info->attacks;
+  const AttackInfo& ours = *p.us->attack_info;
+  const Bitboard* each = ours.piece_attacks;
   for (int type = KNIGHT; type <= QUEEN; ++type) {
+    Bitboard pieces = p.us->pieces[type];
     // No piece of a type whose attack map misses every target has a move.
-    if (!COUNT && !(maps[type] & g.targets & g.evasion)) continue;
-    for (Bitboard pieces = p.us->pieces[type]; pieces;) {
+    if (!COUNT && !(ours.attacks[type] & g.targets & g.evasion)) {
+      each += popcount(pieces);
+      continue;
+    }
+    while (pieces) {
       int from = pop_lsb(pieces);
-      add_moves_from<COUNT>(g, p, type, from, piece_attacks(type, from, p.occupied) & g.targets & g.evasion, 0);
+      Bitboard attacks = COUNT ? piece_attacks(type, from, p.occupied) : *each++;
+      add_moves_from<COUNT>(g, p, type, from, attacks & g.targets & g.evasion, 0);
     }
   }
 }

@@ -26,7 +26,33 @@ inline void toggle(SideState& side, int type, Bitboard squares) {
   side.pieces[type] ^= squares;
 }
 
+
+// The square of the pawn an en passant capture takes.
+inline int capture_square_of(const Position& c, Move m) {
+  int to = move_to(m);
+  if (move_piece(m) != PAWN || bit(to) != c.ep_square) return to;
+  return c.us->colour->is_white ? to - 8 : to + 8;
+}
+
 }  // namespace
+
+uint64_t key_after(const Position& c, Move m) {
+  const int* kb = c.us->colour->key_base;
+  int from = move_from(m), to = move_to(m), piece = move_piece(m);
+  int captured = move_captured(m), promotion = move_promotion(m);
+  uint64_t key = c.key ^ ZobristKeys[kb[piece] + from] ^ ZobristKeys[kb[piece] + to] ^ ZobristKeys[KEY_WHITE_TO_MOVE];
+  if (c.ep_square) key ^= en_passant_key(c.ep_square);
+  if (piece == PAWN && (from ^ to) == 16) key ^= en_passant_key(bit((from + to) / 2));
+  // Castling is the king's two-square move; the rook is trusted to be on its corner.
+  if (piece == KING && to == from + 2) key ^= ZobristKeys[kb[ROOK] + from + 1] ^ ZobristKeys[kb[ROOK] + from + 3];
+  if (piece == KING && to == from - 2) key ^= ZobristKeys[kb[ROOK] + from - 1] ^ ZobristKeys[kb[ROOK] + from - 4];
+  if (captured) key ^= ZobristKeys[c.them->colour->key_base[captured] + capture_square_of(c, m)];
+  if (promotion) key ^= ZobristKeys[kb[PAWN] + to] ^ ZobristKeys[kb[promotion] + to];
+  // Any move from or to a corner or king square ends the rights through it for good.
+  Bitboard touched = bit(from) | bit(to);
+  if (c.castling & touched) key ^= castling_key(c.castling) ^ castling_key(c.castling & ~touched);
+  return key;
+}
 
 void make_move(Board& b, Move m) {
   Position& c = *b.current;
@@ -35,57 +61,33 @@ void make_move(Board& b, Move m) {
   copy_forward(c, n);
   SideState& mover = *n.them;
   SideState& opponent = *n.us;
-  const int* kb = mover.colour->key_base;
   int from = move_from(m), to = move_to(m), piece = move_piece(m);
   int captured = move_captured(m), promotion = move_promotion(m);
 
+  n.key = key_after(c, m);
   n.ep_square = 0;
-  uint64_t key = n.key ^ ZobristKeys[kb[piece] + from] ^ ZobristKeys[kb[piece] + to] ^ ZobristKeys[KEY_WHITE_TO_MOVE];
-  if (c.ep_square) key ^= en_passant_key(c.ep_square);
   n.halfmove_clock = c.halfmove_clock + 1;
-  int capture_square = to;
-
   if (piece == PAWN) {
     n.halfmove_clock = 0;
-    if ((from ^ to) == 16) {
-      int passed = (from + to) / 2;
-      n.ep_square = bit(passed);
-      key ^= en_passant_key(n.ep_square);
-    }
-    if (bit(to) == c.ep_square) capture_square = mover.colour->is_white ? to - 8 : to + 8;
+    if ((from ^ to) == 16) n.ep_square = bit((from + to) / 2);
     toggle(mover, PAWN, bit(from) | bit(to));
   } else {
     toggle(mover, piece, bit(from) | bit(to));
     if (piece == KING) {
       mover.king_square = to;
-      // Castling is the king's two-square move; the rook is trusted to be on its corner.
-      if (to == from + 2) {
-        toggle(mover, ROOK, bit(from + 3) | bit(from + 1));
-        key ^= ZobristKeys[kb[ROOK] + from + 1] ^ ZobristKeys[kb[ROOK] + from + 3];
-      } else if (to == from - 2) {
-        toggle(mover, ROOK, bit(from - 4) | bit(from - 1));
-        key ^= ZobristKeys[kb[ROOK] + from - 1] ^ ZobristKeys[kb[ROOK] + from - 4];
-      }
+      if (to == from + 2) toggle(mover, ROOK, bit(from + 3) | bit(from + 1));
+      if (to == from - 2) toggle(mover, ROOK, bit(from - 4) | bit(from - 1));
     }
   }
   if (captured) {
     n.halfmove_clock = 0;
-    toggle(opponent, captured, bit(capture_square));
-    key ^= ZobristKeys[opponent.colour->key_base[captured] + capture_square];
+    toggle(opponent, captured, bit(capture_square_of(c, m)));
   }
   if (promotion) {
     mover.pieces[PAWN] ^= bit(to);
     mover.pieces[promotion] ^= bit(to);
-    key ^= ZobristKeys[kb[PAWN] + to] ^ ZobristKeys[kb[promotion] + to];
   }
-  // Any move from or to a corner or king square ends the rights through it for good.
-  Bitboard touched = bit(from) | bit(to);
-  if (n.castling & touched) {
-    key ^= castling_key(n.castling);
-    n.castling &= ~touched;
-    key ^= castling_key(n.castling);
-  }
-  n.key = key;
+  n.castling &= ~(bit(from) | bit(to));
   b.current = &n;
   n.occupied = n.sides[0].pieces[0] | n.sides[1].pieces[0];
   n.king_and_pawns_only = has_king_and_pawns_only(n);

@@ -81,6 +81,7 @@ extern const ColourInfo colour_info[2];
 
 struct AttackInfo {
   Bitboard attacks[7];        // [0] all, [1..6] by piece type
+  Bitboard piece_attacks[16];  // of each knight, bishop, rook and queen, in that order, each by square
   Bitboard check_squares[7];  // [t]: squares from which an enemy type t attacks this king
   Bitboard checkers, pinned, discoverers, evasion_mask;
 };
@@ -187,6 +188,8 @@ void compute_pawn_masks(Position& p);
 
 // Copy-make: fills the next stack record from the current one and makes it current.
 void make_move(Board& b, Move m);
+// The key of the position a move leads to.
+uint64_t key_after(const Position& p, Move m);
 void make_null_move(Board& b);
 inline void take_back(Board& b) {
   --b.ply_count;
