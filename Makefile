@@ -21,23 +21,20 @@ run: build
 	@./$(BUILD)/velta
 
 # The engine and its tests (GoogleTest, Python 3; Stockfish for the differential tests).
-test: test-binaries
-	@tools/ensure_stockfish.sh
+test: test-tools test-binaries
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # Unit and whole-program tests under AddressSanitizer and UndefinedBehaviorSanitizer.
-sanitize:
+sanitize: test-tools
 	@$(call CONFIGURE,$(SANITIZE_BUILD),Debug,-DVELTA_TESTS=ON -DVELTA_SANITIZE=ON)
 	@cmake --build $(SANITIZE_BUILD) -j $(JOBS)
-	@tools/ensure_stockfish.sh
 	@cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # ThreadSanitizer: the unit tests, then the whole-program tests with 2 and 4
 # search threads (time limits of the tests stretched for the slower build).
-tsan:
+tsan: test-tools
 	@$(call CONFIGURE,$(TSAN_BUILD),Debug,-DVELTA_TESTS=ON -DVELTA_TSAN=ON)
 	@cmake --build $(TSAN_BUILD) -j $(JOBS)
-	@tools/ensure_stockfish.sh
 	@cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS) -L unit
 	@for n in 2 4; do echo "whole-program tests with Threads $$n"; \
 	  (cd $(TSAN_BUILD) && VELTA_THREADS=$$n VELTA_TIME_SLACK=10 TSAN_OPTIONS=halt_on_error=1 \
@@ -48,8 +45,7 @@ perft-deep: test-binaries
 	@VELTA_DEEP_PERFT=1 ./$(BUILD)/tests/test_movegen --gtest_filter='Perft*'
 
 # Perft speed beside Stockfish's on the same positions.
-perft-speed: build
-	@tools/ensure_stockfish.sh
+perft-speed: test-tools build
 	@python3 tools/perft_speed.py $(BUILD)/velta
 
 # Bench speed against an older commit (BASE=<commit>), alternating runs.
@@ -59,8 +55,7 @@ bench-speed: build
 
 # Games against itself and Stockfish, every move checked for legality: at
 # 10+0.1, then with Velta pondering, then limited by nodes.
-games: build
-	@tools/ensure_stockfish.sh
+games: test-tools build
 	@python3 tools/games.py --engine $(BUILD)/velta --games 40
 	@python3 tools/games.py --engine $(BUILD)/velta --games 20 --ponder
 	@python3 tools/games.py --engine $(BUILD)/velta --games 20 --nodes 50000
@@ -69,7 +64,10 @@ games: build
 fuzz:
 	@tools/fuzz.sh
 
-.PHONY: test-binaries
+.PHONY: test-tools test-binaries
+test-tools:
+	@tools/ensure_test_tools.sh
+
 test-binaries:
 	@$(call CONFIGURE,$(BUILD),Release,-DVELTA_TESTS=ON)
 	@cmake --build $(BUILD) -j $(JOBS)

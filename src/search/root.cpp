@@ -35,7 +35,8 @@ int search_lines(SearchContext& ctx, int depth, int wanted, int in_check) {
     state.seldepth = depth;
     int score = search(ctx, 0, depth, -INFINITE_SCORE, INFINITE_SCORE, in_check);
     if (state.stop) break;
-    found[i] = {state.reported_move, score, state.seldepth};
+    found[i] = {state.reported_move, state.root_in_tb && !is_mate_score(score) ? state.tb_root_score : score,
+                state.seldepth};
     ctx.excluded.moves[ctx.excluded.count++] = state.reported_move;
   }
   int done = ctx.excluded.count;
@@ -62,6 +63,7 @@ SearchResult search_root(SearchContext& ctx) {
   int in_check = root.us->attack_info->checkers != 0;
   if (moves.count == 0) return {in_check ? "mate" : "pat", 0, 0, 0, false};
   if (moves.count == 1) return {nullptr, moves.moves[0], 0, 0, false};
+  state.root_in_tb = !ctx.helper_index && tb_covers(ctx, root) && tb_rank_root(ctx, moves);
   int wanted = std::min(std::max(ctx.limits.multipv, 1), searched_root_moves(ctx, moves));
   ctx.limits.multipv = wanted;
   bool helped = ctx.pool && helper_count(*ctx.pool);

@@ -92,6 +92,18 @@ int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in
     if (!pv_node && e.depth >= depth && tt_usable(e, alpha, beta)) return e.score;
   }
 
+  // 5b. Endgame tables, after a capture or pawn move: a covered position's
+  // result is exact, a win or loss a bound. Stored like a deep search.
+  if (ply > 0 && p.halfmove_clock == 0 && depth >= ctx.tb.probe_depth && tb_covers(ctx, p)) {
+    if (int score; tb_probe(ctx, p, ply, score)) {
+      ++state.tbhits;
+      // The window that makes the stored bound lower for a win, upper for a loss, exact for a draw.
+      int low = score > 0 ? -INFINITE_SCORE : score < 0 ? score : -1, high = score > 0 ? score : INFINITE_SCORE;
+      tt_store(*ctx.tt, p.key, 0, score, low, score == 0 ? 1 : high, std::min(depth + 6, MAX_PLY));
+      if (score == 0 || (score > 0 && score >= beta) || (score < 0 && score <= alpha)) return score;
+    }
+  }
+
   // 6. Legal moves; none means mate or stalemate. At the root, only the moves
   // this search of it takes part in.
   generate_moves(p, GEN_ALL);

@@ -14,6 +14,8 @@ namespace velta {
 
 constexpr int INFINITE_SCORE = 60000;
 constexpr int MATE = 30000;
+// A win the endgame tables prove: beyond every evaluation, below every mate.
+constexpr int TB_WIN_SCORE = 20000;
 constexpr int MATE_BOUND = MATE - MAX_PLY - 1;  // 29936: the largest score shown in centipawns
 constexpr bool is_mate_score(int s) {
   return (s > MATE_BOUND || s < -MATE_BOUND) && s != INFINITE_SCORE && s != -INFINITE_SCORE;
@@ -109,6 +111,10 @@ struct SearchState {
   uint64_t nps;
   int32_t reported_depth, reported_seldepth;
   uint64_t helper_nodes;  // the helpers' nodes when last counted
+  uint64_t tbhits;        // successful table probes
+  uint64_t helper_tbhits;
+  int32_t tb_root_score;  // the tables' score of the root when they cover it
+  bool root_in_tb;
   Move pv[STACK_SIZE];  // the reported line, read back from the table
   int32_t pv_length;
 };
@@ -132,6 +138,14 @@ struct SearchResult {
 };
 
 struct HelperPool;
+
+// How the search uses the endgame tables (SyzygyPath, SyzygyProbeDepth,
+// Syzygy50MoveRule); disabled for bench.
+struct TablebaseUse {
+  bool enabled;
+  int probe_depth;  // least remaining depth of a probe in the search
+  bool rule50;      // wins and losses beyond the fifty-move rule count as draws
+};
 
 // The order values of one ply's moves, kept between its picks: a quiet
 // move's value follows the history, and is computed again only when the
@@ -167,9 +181,10 @@ struct SearchContext {
   // search's), the flag the main search raises to stop it, and its node
   // count published for the main search's totals.
   HelperPool* pool;
+  TablebaseUse tb;
   int32_t helper_index;
   const std::atomic<bool>* abort;
-  std::atomic<uint64_t> published_nodes;
+  std::atomic<uint64_t> published_nodes, published_tbhits;
 };
 
 // Late-move reductions by [move index][remaining depth], built at start-up;
@@ -227,6 +242,19 @@ void start_helpers(HelperPool& pool, const SearchContext& main);
 void stop_helpers(HelperPool& pool);
 // Nodes of the search and of its helpers together.
 uint64_t nodes_searched(SearchContext& ctx);
+
+// Endgame tables. tb_load reads the tables of the folders in `path`
+// (separated by ':') and returns the pieces of the largest (0: none).
+bool tb_available();  // whether the build can read tables at all
+int tb_load(const char* path);
+void tb_release();
+// Whether the tables cover the record: few enough pieces, no castling right.
+bool tb_covers(const SearchContext& ctx, const Position& p);
+// The tables' score of a covered record (win, draw or loss, the win TB_WIN_SCORE - ply).
+bool tb_probe(const SearchContext& ctx, const Position& p, int ply, int& score);
+// Restricts the root moves to those that keep the best result the fastest
+// way and sets the root's table score; false when the tables cannot tell.
+bool tb_rank_root(SearchContext& ctx, const MoveList& moves);
 
 // The time rule.
 int64_t clock_ms();

@@ -101,6 +101,7 @@ int poll(SearchContext& ctx) {
   SearchState& state = ctx.state;
   if (ctx.abort) {  // a helper: stopped by the main search, which counts its nodes
     ctx.published_nodes.store(state.nodes, std::memory_order_relaxed);
+    ctx.published_tbhits.store(state.tbhits, std::memory_order_relaxed);
     if (ctx.abort->load(std::memory_order_relaxed)) state.stop = 1;
     return state.stop;
   }
@@ -119,6 +120,8 @@ int poll(SearchContext& ctx) {
 
 void report_line(SearchContext& ctx, Move move, int score, int lower_bound) {
   SearchState& state = ctx.state;
+  // A root the tables cover shows their score, unless the search found a mate.
+  if (state.root_in_tb && !is_mate_score(score)) score = state.tb_root_score;
   state.reported_score = score;
   state.reported_move = move;
   state.reported_depth = state.iteration_depth, state.reported_seldepth = state.seldepth;

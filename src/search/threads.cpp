@@ -66,7 +66,9 @@ void prepare(SearchContext& helper, const SearchContext& main) {
   helper.limits.mode = LIMIT_DEPTH;
   helper.limits.depth_limit = MAX_PLY;
   helper.search_moves = main.search_moves;
+  helper.tb = main.tb;
   helper.published_nodes.store(0, std::memory_order_relaxed);
+  helper.published_tbhits.store(0, std::memory_order_relaxed);
 }
 
 }  // namespace
@@ -111,8 +113,11 @@ void stop_helpers(HelperPool& pool) {
 
 uint64_t nodes_searched(SearchContext& ctx) {
   if (ctx.pool) {
-    ctx.state.helper_nodes = 0;
-    for (auto& helper : ctx.pool->contexts) ctx.state.helper_nodes += helper->published_nodes.load(std::memory_order_relaxed);
+    ctx.state.helper_nodes = ctx.state.helper_tbhits = 0;
+    for (auto& helper : ctx.pool->contexts) {
+      ctx.state.helper_nodes += helper->published_nodes.load(std::memory_order_relaxed);
+      ctx.state.helper_tbhits += helper->published_tbhits.load(std::memory_order_relaxed);
+    }
   }
   return ctx.state.nodes + ctx.state.helper_nodes;
 }

@@ -162,12 +162,14 @@ void debug_command() {
   list_moves(p.moves, true);
 }
 
-// Single-threaded whatever the Threads option says, so that the node total
-// stays the search's signature.
+// Single-threaded whatever the Threads option says, and without endgame
+// tables, so that the node total stays the search's signature.
 void bench_command() {
   SearchContext& ctx = *engine.context;
   HelperPool* pool = ctx.pool;
+  TablebaseUse tb = ctx.tb;
   ctx.pool = nullptr;
+  ctx.tb.enabled = false;
   int64_t start = clock_ms();
   uint64_t total = 0;
   for (const char* fen : BENCH_POSITIONS) {
@@ -182,6 +184,7 @@ void bench_command() {
   }
   print_summary(total, start);
   ctx.pool = pool;
+  ctx.tb = tb;
 }
 
 }  // namespace velta

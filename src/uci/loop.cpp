@@ -122,7 +122,8 @@ bool start_engine() {
   engine.context->tt = &engine.table;
   engine.context->reports = true;
   engine.context->pool = create_pool();
-  engine.options = Options{false, 1, 0};
+  engine.options = Options{false, 1, 0, 0};
+  engine.context->tb = TablebaseUse{false, 1, true};
   if (!create_table(START_HASH_MB)) return false;
   new_game();
   return true;
@@ -130,6 +131,7 @@ bool start_engine() {
 
 void stop_engine() {
   destroy_pool(engine.context->pool);
+  tb_release();
   tt_release(engine.table);
   delete engine.context;
   engine.context = nullptr;

@@ -42,6 +42,20 @@ bool set_hash(const char* value) {
   return create_table(megabytes);
 }
 
+// Folders separated by ':'; "<empty>" (or nothing) for none.
+void set_syzygy_path(const char* path) {
+  bool none = !*path || !strcmp(path, "<empty>");
+  if (!none && !tb_available())
+    return info_string("This build reads no Syzygy tables (it was built without the Fathom library)");
+  engine.options.tb_pieces = tb_load(none ? "" : path);
+  engine.context->tb.enabled = engine.options.tb_pieces > 0;
+  if (none) return;
+  if (engine.options.tb_pieces)
+    info_string("Syzygy tables found in %s: up to %i pieces", path, engine.options.tb_pieces);
+  else
+    info_string("No Syzygy tables found in %s", path);
+}
+
 }  // namespace
 
 void print_identification() {
@@ -53,6 +67,9 @@ void print_identification() {
   printf("option name MultiPV type spin default 1 min 1 max %i\n", MAX_MULTIPV);
   printf("option name Move Overhead type spin default 0 min 0 max %i\n", MAX_MOVE_OVERHEAD);
   printf("option name Clear Hash type button\n");
+  printf("option name SyzygyPath type string default <empty>\n");
+  printf("option name SyzygyProbeDepth type spin default 1 min 1 max %i\n", MAX_PLY);
+  printf("option name Syzygy50MoveRule type check default true\n");
   printf("uciok\n");
 }
 
@@ -79,6 +96,12 @@ void set_option(const char* args) {
     valid = read_spin(value, 0, MAX_MOVE_OVERHEAD, o.move_overhead);
   } else if (!strcasecmp(name, "Clear Hash")) {
     tt_clear(engine.table);
+  } else if (!strcasecmp(name, "SyzygyPath")) {
+    set_syzygy_path(value);
+  } else if (!strcasecmp(name, "SyzygyProbeDepth")) {
+    valid = read_spin(value, 1, MAX_PLY, engine.context->tb.probe_depth);
+  } else if (!strcasecmp(name, "Syzygy50MoveRule")) {
+    valid = read_check(value, engine.context->tb.rule50);
   } else {
     info_string("Unknown option: %s", name);
   }

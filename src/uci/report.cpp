@@ -44,6 +44,7 @@ void add_counters(Line& line, const SearchContext& ctx) {
   add(line, "time %llu nodes %llu nps %llu hashfull %i", (unsigned long long)ctx.state.elapsed_ms,
       (unsigned long long)(ctx.state.nodes + ctx.state.helper_nodes), (unsigned long long)ctx.state.nps,
       hashfull(*ctx.tt));
+  if (ctx.tb.enabled) add(line, " tbhits %llu", (unsigned long long)(ctx.state.tbhits + ctx.state.helper_tbhits));
 }
 
 // " pv <moves>" and the line's end.

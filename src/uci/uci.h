@@ -32,6 +32,7 @@ struct Options {
   bool ponder;        // "bestmove" names the expected reply to ponder on
   int multipv;        // root lines reported
   int move_overhead;  // milliseconds taken off the clock for the answer's travel
+  int tb_pieces;      // pieces of the largest endgame table loaded; 0: none
 };
 
 // The engine the command loop drives: one search context, whose board holds

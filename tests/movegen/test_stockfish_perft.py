@@ -31,7 +31,7 @@ def divides(velta, sf, command):
 
 def main():
     if not stockfish_path():
-        print("skipped: Stockfish is not installed (tools/ensure_stockfish.sh installs it)")
+        print("skipped: Stockfish is not installed (tools/ensure_test_tools.sh installs it)")
         return SKIP
     rng, velta, sf = random.Random(SEED), start_velta(), Engine(stockfish_path(), "stockfish")
     compared = failures = walks = 0

@@ -1,0 +1,91 @@
+#!/usr/bin/env python3
+# Syzygy tables: the engine's score of random three- and four-piece positions
+# agrees with the results and distances of the fathom prober, and with the tables
+# it converts won endings within the fifty-move rule and never loses drawn ones,
+# every move refereed by Stockfish. Skipped when the tables, the fathom tool, the
+# library or Stockfish are missing.
+import os, random, re, subprocess, sys, unittest  # noqa: E401
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path[:0] = [os.path.join(HERE, "..", "common"), os.path.join(HERE, "..", "..", "tools")]
+from engine import SKIP, engine_path, run_tests, start_velta, stockfish_path  # noqa: E402
+import games  # noqa: E402
+
+VELTA = engine_path()
+TABLES = os.environ.get("VELTA_SYZYGY", os.path.join(HERE, "..", "..", "..", "shared", "data", "syzygy"))
+FATHOM = "/usr/games/fathom"
+SET_PATH = "setoption name SyzygyPath value " + TABLES
+
+
+def fathom(fen):  # (result, distance to zeroing) as the prober prints them
+    out = subprocess.run([FATHOM, "--path=" + TABLES, fen], capture_output=True, text=True).stdout
+    return re.search(r'\[WDL "(\w+)"\]', out)[1], abs(int(re.search(r'\[DTZ "(-?\d+)"\]', out)[1]))
+
+
+def random_fen(rng, pieces):
+    while True:
+        squares = rng.sample(range(64), len(pieces))
+        if all(p not in "Pp" or 8 <= s < 56 for p, s in zip(pieces, squares)):
+            board = {s: p for p, s in zip(pieces, squares)}
+            rows = ["".join(board.get(8 * r + f, "1") for f in range(8)) for r in range(7, -1, -1)]
+            placement = "/".join(re.sub(r"1+", lambda m: str(len(m[0])), row) for row in rows)
+            return f"{placement} {rng.choice('wb')} - - 0 1"
+
+
+class Tablebases(unittest.TestCase):
+    def setUp(self):
+        self.engine = start_velta(VELTA)
+        self.addCleanup(self.engine.kill)
+        self.engine.send(SET_PATH)
+        self.assertEqual(self.engine.ready(), [f"info string Syzygy tables found in {TABLES}: up to 4 pieces"])
+
+    def test_scores_agree_with_the_prober(self):
+        rng, compared = random.Random(5), 0
+        while compared < 300:
+            fen = random_fen(rng, rng.choice(["KQk", "KRk", "KPk", "KNk", "KQkr", "KRkp", "KPkp", "KBNk", "KRkb"]))
+            self.engine.send("position fen " + fen)
+            lines = self.engine.search("go depth 1")
+            if self.engine.errors(0.01) or len(lines) < 2 or not lines[-2].startswith("info depth"):
+                continue  # not a legal position, or no choice to make
+            score = re.search(r"score (cp|mate) (-?\d+)", lines[-2])
+            result, dtz = fathom(fen)
+            with self.subTest(fen=fen):
+                if score[1] == "mate":
+                    self.assertEqual(result, "Win" if int(score[2]) > 0 else "Loss")
+                elif int(score[2]) == 0:
+                    self.assertIn(result, ["Draw", "CursedWin", "BlessedLoss"])
+                else:  # a win scores 20000 less its distance, a loss the opposite
+                    expected = ("Win" if int(score[2]) > 0 else "Loss", 20000 - abs(int(score[2])))
+                    self.assertEqual((result, dtz), expected)
+            compared += 1
+
+    def test_won_endings_are_won_and_drawn_ones_never_lost(self):
+        if not stockfish_path():
+            self.skipTest("Stockfish referees the games")
+        players = [games.Player(VELTA, name, True, (SET_PATH,)) for name in ("velta", "velta-2")]
+        referee = games.Referee(stockfish_path())
+        self.addCleanup(lambda: [p.quit() for p in players] + [referee.close()])
+        for line in open(os.path.join(HERE, "tb_positions.txt")):
+            if line.startswith("#"):
+                continue
+            kind, fen = line.split(" ", 1)
+            game = games.play_game(*players, ("tables", fen.strip(), ""), (10, 0), referee, 200, 10, nodes=5000)
+            with self.subTest(fen=fen):
+                self.assertEqual(game["faults"], [])
+                expected = ("1-0", "checkmate") if kind == "won" else ("1/2-1/2", game["reason"])
+                self.assertEqual((game["result"], game["reason"]), expected)
+
+
+if __name__ == "__main__":
+    missing = [what for what, path in [("the tables", os.path.join(TABLES, "KQvK.rtbw")), ("fathom", FATHOM)]
+               if not os.path.exists(path)]
+    if missing or not os.access(VELTA, os.X_OK):
+        print("skipped: missing " + ", ".join(missing or ["the engine"]))
+        sys.exit(SKIP)
+    velta = start_velta(VELTA)
+    velta.send(SET_PATH)
+    built = not velta.ready()[0].startswith("info string This build reads no")
+    velta.kill()
+    if not built:
+        print("skipped: the engine was built without the Fathom library (libfathom-dev)")
+        sys.exit(SKIP)
+    sys.exit(run_tests(VELTA))
