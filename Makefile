@@ -1,5 +1,7 @@
 # Velta: `make run` builds the release engine and starts it; `make test` builds
-# and runs every test. The longer runs below have their own targets.
+# and runs every test. The longer runs below have their own targets. `make`
+# alone builds the engine; `make EXE=<path>` also leaves it at <path>
+# (relative to this folder), as distributed testing frameworks ask.
 BUILD := build
 SANITIZE_BUILD := build-sanitize
 TSAN_BUILD := build-tsan
@@ -10,7 +12,12 @@ CONFIGURE = cmake -S . -B $(1) -DCMAKE_BUILD_TYPE=$(2) $(3) >/dev/null
 
 .PHONY: all build run test sanitize tsan perft-deep perft-speed bench-speed games fuzz clean
 
+EXE ?=
+
 all: build
+ifneq ($(EXE),)
+	@cp $(BUILD)/velta $(EXE)
+endif
 
 # The engine alone: a C++20 compiler and CMake are all it needs.
 build:

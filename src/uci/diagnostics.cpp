@@ -20,10 +20,11 @@ constexpr int BENCH_DEPTH = 12;
 // them it checks before each move, so waiting input stops a long count soon.
 constexpr int PERFT_SLICE_DEPTH = 4;
 
-void print_summary(uint64_t nodes, int64_t start) {
+uint64_t print_summary(uint64_t nodes, int64_t start) {
   uint64_t ms = uint64_t(clock_ms() - start);
   printf("%llu nodes in %llu ms, speed = %llu nodes/s\n", (unsigned long long)nodes, (unsigned long long)ms,
          (unsigned long long)nodes_per_second(nodes, ms));
+  return ms;
 }
 
 void print_move(Move m) {
@@ -162,9 +163,14 @@ void debug_command() {
   list_moves(p.moves, true);
 }
 
+void print_bench_line(const BenchResult& bench) {
+  printf("%llu nodes %llu nps\n", (unsigned long long)bench.nodes,
+         (unsigned long long)nodes_per_second(bench.nodes, bench.ms));
+}
+
 // Single-threaded whatever the Threads option says, and without endgame
 // tables, so that the node total stays the search's signature.
-void bench_command() {
+BenchResult bench_command() {
   SearchContext& ctx = *engine.context;
   HelperPool* pool = ctx.pool;
   TablebaseUse tb = ctx.tb;
@@ -182,9 +188,10 @@ void bench_command() {
     total += ctx.state.nodes;
     reset_new_game(ctx);
   }
-  print_summary(total, start);
+  uint64_t ms = print_summary(total, start);
   ctx.pool = pool;
   ctx.tb = tb;
+  return {total, ms};
 }
 
 }  // namespace velta

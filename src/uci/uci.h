@@ -78,7 +78,12 @@ bool create_table(int megabytes);
 void go_command(const char* args);
 void perft_command(const char* args);
 void debug_command();
-void bench_command();
+struct BenchResult {
+  uint64_t nodes, ms;
+};
+BenchResult bench_command();
+// The line distributed testing frameworks read: "<nodes> nodes <nps> nps".
+void print_bench_line(const BenchResult& bench);
 // Fills the search limits and root moves from the words of a "go" line; sets
 // engine.infinite and engine.pondering, and engine.on_ponderhit for a ponder search.
 void read_go_limits(const char* args, SearchContext& ctx);
