@@ -43,9 +43,6 @@ TEST(Fen, ReadOrRefuse) {
       EXPECT_EQ(std::tuple(p.ep_square, p.castling, p.halfmove_clock, p.us == &p.sides[WHITE], p.key, b.ply_count),
                 std::tuple(c.ep, c.castling, c.halfmove, c.white, key_from_scratch(p), 0)) << c.fen;
   }
-  // The e-file en passant key counts even when no pawn can take: e2e4's published key.
-  load(b, cases[0].fen);
-  EXPECT_EQ(b.current->key ^ ZobristKeys[KEY_EN_PASSANT + 4], 0x823c9b50fd114196ULL);
 
   // Of two pawns on a file only the rear one, as its own side sees it, is
   // doubled; c7 stops b3 but not the e-pawns.

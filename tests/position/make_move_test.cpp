@@ -1,25 +1,9 @@
-// Copy-make: incremental keys, rights and counters, null moves and take-back.
+// Copy-make: incremental keys, pawn masks and take-back along random games.
 #include <cstddef>
 #include <cstring>
 #include <random>
-#include <tuple>
 
 #include "common/helpers.h"
-
-// The published key after 1. e4 e5 (each double step puts its en passant
-// file in the key); passing keeps the board, drops the en passant square and
-// flips the side.
-TEST(MakeMove, KeysAndNullMove) {
-  static Board b;
-  load(b, START_FEN);
-  play_move(b, "e2e4"), play_move(b, "e7e5");
-  EXPECT_EQ(b.current->key, 0xc775d6c46429fb29ULL);
-  make_null_move(b);
-  const Position &before = b.stack[2], &p = b.stack[3];
-  EXPECT_EQ(std::tuple(p.us, p.ep_square, p.occupied, p.halfmove_clock, b.ply_count, before.move_played),
-            std::tuple(&p.sides[BLACK], 0u, before.occupied, 1, 3, 0u));
-  EXPECT_EQ(p.key, before.key ^ ZobristKeys[KEY_WHITE_TO_MOVE] ^ ZobristKeys[KEY_EN_PASSANT + 4]);
-}
 
 // The pawn masks by their definitions, pawn by pawn.
 static bool masks_by_definition(const Position& p) {

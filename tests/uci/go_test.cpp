@@ -1,4 +1,4 @@
-// The limits a "go" line sets, and the score text of the protocol lines.
+// The limits a "go" line sets.
 #include <tuple>
 
 #include "common/helpers.h"
@@ -41,15 +41,4 @@ TEST(Go, LimitsOfTheLine) {
   read_go_limits("depth 3 searchmoves e1d1 e1f1 e9e8 e1e2", *test.ctx);
   EXPECT_EQ(test.ctx->search_moves.count, 3);
   engine.options.move_overhead = 0;
-}
-
-TEST(Go, ScoreText) {
-  const std::pair<int, const char*> texts[] = {{29998, "score mate 1 "},   {29997, "score mate 2 "},
-                                               {-29997, "score mate -2 "}, {29937, "score mate 32 "},
-                                               {29936, "score cp 29936 "}, {60000, "score cp 60000 "}};
-  for (auto [score, text] : texts) {
-    testing::internal::CaptureStdout();
-    print_score(score);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), text) << score;
-  }
 }

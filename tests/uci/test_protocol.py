@@ -92,14 +92,6 @@ class Protocol(unittest.TestCase):
                          + [(str(4096 >> len(made) - 1), "success")])
         self.assertEqual(engine.ready(), [])
 
-    def test_quit_and_end_of_input_exit_with_status_0(self):
-        self.engine.send("quit")
-        self.assertEqual(self.engine.proc.wait(10), 0)
-        self.assertEqual(self.engine.drain(), [])
-        other = start_velta(VELTA)
-        self.addCleanup(other.kill)
-        self.assertEqual(other.close(), 0)
-
     def test_long_lines_are_cut_at_8191_characters(self):
         warning = "info string Warning: input is too long and will be truncated (max = 8192 bytes)"
         self.assertEqual(self.answers("a" * 8191), [warning, "Unknown command : '%s'" % ("a" * 8191)])
