@@ -290,6 +290,9 @@ def main(argv=None):
     parser.add_argument("--ponder", action="store_true", help="Velta ponders on the opponent's time")
     parser.add_argument("--nodes", type=int, help="every move a 'go nodes N' search, no clock")
     parser.add_argument("--threads", type=int, default=1, help="search threads of the first Velta (the second keeps 1)")
+    parser.add_argument("--option", action="append", default=[],
+                        help="a setoption line for the first Velta only (repeatable)")
+    parser.add_argument("--openings", help="a file of start positions, one FEN per line (instead of the built-in openings)")
     args = parser.parse_args(argv)
 
     stockfish = stockfish_path()
@@ -301,13 +304,15 @@ def main(argv=None):
     if any(o not in ("self", "stockfish") for o in opponents) or not opponents:
         parser.error("--opponents takes self and/or stockfish")
     ponder = ("setoption name Ponder value true",) if args.ponder else ()
-    velta = Player(args.engine, "velta", True, ponder + ("setoption name Threads value %d" % args.threads,))
+    velta = Player(args.engine, "velta", True,
+                   ponder + ("setoption name Threads value %d" % args.threads,) + tuple(args.option))
     others = {"self": Player(args.engine, "velta-2", True, ponder),
               # Stockfish cuts its time fine at short clocks; the overhead keeps it
               # from losing on time on a loaded machine, which would spoil the game.
               "stockfish": Player(stockfish, "stockfish", False, ("setoption name Skill Level value 0",
                                                                   "setoption name Move Overhead value 100"))}
-    order = list(OPENINGS)
+    order = [(f"position {i + 1}", line.strip(), "") for i, line in enumerate(open(args.openings))
+             if line.strip() and not line.startswith("#")] if args.openings else list(OPENINGS)
     random.Random(args.seed).shuffle(order)
     referee = Referee(stockfish)
     mode = f"nodes {args.nodes}" if args.nodes else f"{tc[0]:g}+{tc[1]:g} s" + (", Velta pondering" if args.ponder else "")
