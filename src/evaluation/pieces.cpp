@@ -43,8 +43,9 @@ int evaluate_pieces(const SideState& x, const SideState& y, int k) {
   int s = k <= 8 ? KingCentre[x.king_square] : 0;
   s += threats(a, y, params[threat_unit]);
   s += king_safety(x, t, params);
-  for (int i = PAWN; i <= KING; ++i)
-    s += popcount(a[i]) * params[mobility] + popcount(a[i] & ~t[0]) * params[mobility_safe];
+  int reach = 0, safe_reach = 0;
+  for (int i = PAWN; i <= KING; ++i) reach += popcount(a[i]), safe_reach += popcount(a[i] & ~t[0]);
+  s += reach * params[mobility] + safe_reach * params[mobility_safe];
   s += popcount(a[PAWN] & x.pieces[PAWN]) * params[pawn_chain];
   s += pct(params[hanging_pct], material_in(y, a[0] & ~t[0], k));
   Bitboard diagonal_pieces = x.pieces[BISHOP] | x.pieces[QUEEN];

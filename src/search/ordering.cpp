@@ -27,12 +27,18 @@ static_assert(centre_distance[0] == 0 && centre_distance[27] == 6 && centre_dist
 // destination furthest advanced for the mover, read from the low 16 bits of
 // the word, ranks mirrored for Black (equal keys leave the high bits equal).
 // Bits: 22-55 key or history, 16-21 centrality, 0-15 the word.
+constexpr int PRIMARY_SHIFT = 22;
+constexpr uint64_t SECONDARY_BITS = (uint64_t(1) << PRIMARY_SHIFT) - 1;
+
+inline uint64_t history_rank(const int32_t (&history)[8][64], Move m) {
+  return uint64_t(int64_t(history[move_piece_code(m)][move_to(m)]) + (int64_t(1) << 31)) << PRIMARY_SHIFT;
+}
+
 inline uint64_t order_value(const int32_t (&history)[8][64], Move m, Move flip) {
   Move key = m & ORDER_KEY_MASK;
-  uint64_t primary = key ? (uint64_t(1) << 33) + (key >> 16)
-                         : uint64_t(int64_t(history[move_piece_code(m)][move_to(m)]) + (int64_t(1) << 31));
+  uint64_t primary = key ? ((uint64_t(1) << 33) + (key >> 16)) << PRIMARY_SHIFT : history_rank(history, m);
   uint64_t centrality = uint64_t(centre_distance[move_to(m)] * 8 + (7 - centre_distance[move_from(m)]));
-  return primary << 22 | centrality << 16 | ((m ^ flip) & 0xffff);
+  return primary | centrality << 16 | ((m ^ flip) & 0xffff);
 }
 
 // At the root the hash move comes first, then the moves whose last search
@@ -58,13 +64,16 @@ Move pick_best(SearchContext& ctx, int ply, int i) {
   int side = ctx.board.current->us->colour->is_white;
   const int32_t(&history)[8][64] = ctx.history_table[side];
   Move flip = side ? 0 : MIRROR_RANKS;
-  bool fresh = !order.valid, stale = order.history_version != ctx.history_version;
-  if (fresh || stale) {
+  if (!order.valid) {
+    for (int j = i; j < list.count; ++j) order.values[j] = order_value(history, list.moves[j], flip);
+  } else if (order.history_version != ctx.history_version) {
+    // Only a quiet move's history part can have changed.
     for (int j = i; j < list.count; ++j)
-      if (fresh || !(list.moves[j] & ORDER_KEY_MASK)) order.values[j] = order_value(history, list.moves[j], flip);
-    order.history_version = ctx.history_version;
-    order.valid = true;
+      if (!(list.moves[j] & ORDER_KEY_MASK))
+        order.values[j] = history_rank(history, list.moves[j]) | (order.values[j] & SECONDARY_BITS);
   }
+  order.history_version = ctx.history_version;
+  order.valid = true;
   int best = i;
   for (int j = i + 1; j < list.count; ++j)
     if (order.values[j] > order.values[best]) best = j;
