@@ -110,24 +110,20 @@ int quiesce(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int i
   if (ply > state.seldepth) state.seldepth = ply;
   if (poll(ctx) || is_draw(ctx.board)) return 0;
   Position& p = *ctx.board.current;
-  // Check information, attack maps and the static score are computed before
-  // the table is read: they keep the processor busy while the bucket comes
-  // from memory.
+  // What the node needs unless the table settles it is computed before the
+  // table is read: check information, attack maps, the static score and,
+  // unless that score already stands at beta, the moves. It keeps the
+  // processor busy while the bucket comes from memory.
   prepare_node(p);
   int eval = in_check ? 0 : evaluate(p), best;
+  bool stands = !in_check && eval >= beta;
+  if (!stands) generate_moves(p, in_check ? GEN_ALL : ply == horizon ? GEN_TACTICAL : GEN_CAPTURES);
   bool zero_window = beta - alpha <= 1;
   if (zero_window)
     if (TTEntry e; tt_probe(*ctx.tt, p.key, e) && tt_usable(e, alpha, beta)) return e.score;
-  if (in_check) {
-    generate_moves(p, GEN_ALL);
-    if (p.moves.count == 0) return ply - MATE;
-    best = -INFINITE_SCORE;
-  } else {
-    if (eval >= beta) return eval;
-    generate_moves(p, ply == horizon ? GEN_TACTICAL : GEN_CAPTURES);
-    if (p.moves.count == 0) return eval;
-    best = eval;
-  }
+  if (stands) return eval;
+  if (p.moves.count == 0) return in_check ? ply - MATE : eval;
+  best = in_check ? -INFINITE_SCORE : eval;
   Move best_move = 0, flip = p.us->colour->is_white ? 0 : MIRROR_RANKS;
   for (int i = 0; i < p.moves.count; ++i) {
     Move m = select_capture(p.moves, i, flip);

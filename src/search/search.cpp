@@ -86,6 +86,7 @@ int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in
   bool after_null = board.ply_count > 0 && board.stack[board.ply_count - 1].move_played == 0;
   bool may_prune_here = board.ply_count > 0 && !after_null && !pv_node && !in_check && !guarded;
   int eval = may_prune_here ? evaluate(p) : 0;
+  generate_moves(p, GEN_ALL);
   Move hash_move = 0;
   if (TTEntry e; tt_probe(*ctx.tt, p.key, e)) {
     hash_move = e.move;
@@ -106,7 +107,6 @@ int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in
 
   // 6. Legal moves; none means mate or stalemate. At the root, only the moves
   // this search of it takes part in.
-  generate_moves(p, GEN_ALL);
   MoveList& list = p.moves;
   if (ply == 0 && (ctx.search_moves.count || ctx.excluded.count)) keep_searched_root_moves(ctx, list);
   if (list.count == 0) return in_check ? ply - MATE : 0;
