@@ -94,7 +94,7 @@ SearchResult search_root(SearchContext& ctx) {
     state.reported_move = ctx.lines[0].move, state.reported_score = ctx.lines[0].score;
     if (ctx.reports) state.pv_length = 0, collect_pv(ctx, state.reported_move);
   }
-  if (helped) stop_helpers(*ctx.pool);
+  if (helped) stop_helpers(*ctx.pool), ctx.team_nodes = nullptr;
   state.elapsed_ms = uint64_t(clock_ms() - state.start_clock);
   state.nps = nodes_per_second(nodes_searched(ctx), state.elapsed_ms);
   // A search stopped before it reported a move answers with the first root move.

@@ -179,12 +179,14 @@ struct SearchContext {
   // Lazy SMP. The main search's helper threads (none: it searches alone);
   // in a helper, its number (its iterations start deeper than the main
   // search's), the flag the main search raises to stop it, and its node
-  // count published for the main search's totals.
+  // count published for the main search's totals. Under a node limit,
+  // every searching thread adds its nodes to the team's count in batches.
   HelperPool* pool;
   TablebaseUse tb;
   int32_t helper_index;
   const std::atomic<bool>* abort;
   std::atomic<uint64_t> published_nodes, published_tbhits;
+  std::atomic<uint64_t>* team_nodes;  // none while searching alone
 };
 
 // Late-move reductions by [move index][remaining depth], built at start-up;
@@ -238,7 +240,7 @@ void set_helper_count(HelperPool& pool, int count, TranspositionTable* tt);
 int helper_count(const HelperPool& pool);
 // Sets every helper searching the main search's root; stop_helpers stops
 // them and waits until all have finished.
-void start_helpers(HelperPool& pool, const SearchContext& main);
+void start_helpers(HelperPool& pool, SearchContext& main);
 void stop_helpers(HelperPool& pool);
 // Nodes of the search and of its helpers together.
 uint64_t nodes_searched(SearchContext& ctx);

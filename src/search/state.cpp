@@ -97,17 +97,26 @@ void collect_pv(SearchContext& ctx, Move move) {
   take_back(b);
 }
 
+// Under a node limit with helpers, each thread adds a batch of its nodes to
+// the team's count and stops once the count reaches the limit: no thread runs
+// on while another one, the main search included, waits for a processor.
+bool team_limit_reached(SearchContext& ctx) {
+  if (!ctx.limits.nodes || !ctx.team_nodes || ctx.state.nodes % HELPER_COUNT_INTERVAL != 0) return false;
+  uint64_t team = ctx.team_nodes->fetch_add(HELPER_COUNT_INTERVAL, std::memory_order_relaxed);
+  return team + HELPER_COUNT_INTERVAL >= ctx.limits.nodes;
+}
+
 int poll(SearchContext& ctx) {
   SearchState& state = ctx.state;
   if (ctx.abort) {  // a helper: stopped by the main search, which counts its nodes
     ctx.published_nodes.store(state.nodes, std::memory_order_relaxed);
     ctx.published_tbhits.store(state.tbhits, std::memory_order_relaxed);
-    if (ctx.abort->load(std::memory_order_relaxed)) state.stop = 1;
+    if (ctx.abort->load(std::memory_order_relaxed) || team_limit_reached(ctx)) state.stop = 1;
     return state.stop;
   }
   if (ctx.limits.nodes) {
     if (ctx.pool && state.nodes % HELPER_COUNT_INTERVAL == 0) nodes_searched(ctx);
-    if (state.nodes + state.helper_nodes >= ctx.limits.nodes) state.stop = 1;
+    if (state.nodes + state.helper_nodes >= ctx.limits.nodes || team_limit_reached(ctx)) state.stop = 1;
   }
   if (state.nodes == 0 || state.nodes % POLL_INTERVAL != 0) return state.stop;
   refresh_clock(ctx);

@@ -23,6 +23,7 @@ struct HelperPool {
   int running = 0;          // helpers still searching
   bool quit = false;
   std::atomic<bool> stop{false};
+  std::atomic<uint64_t> team_nodes{0};  // every thread's nodes under a node limit, in batches
 };
 
 namespace {
@@ -65,6 +66,7 @@ void prepare(SearchContext& helper, const SearchContext& main) {
   reset_after_search(helper);
   helper.limits.mode = LIMIT_DEPTH;
   helper.limits.depth_limit = MAX_PLY;
+  helper.limits.nodes = main.limits.nodes;
   helper.search_moves = main.search_moves;
   helper.tb = main.tb;
   helper.published_nodes.store(0, std::memory_order_relaxed);
@@ -87,6 +89,7 @@ void set_helper_count(HelperPool& pool, int count, TranspositionTable* tt) {
     ctx->tt = tt;
     ctx->helper_index = i + 1;
     ctx->abort = &pool.stop;
+    ctx->team_nodes = &pool.team_nodes;
     pool.contexts.push_back(std::move(ctx));
   }
   for (auto& ctx : pool.contexts) pool.threads.emplace_back(helper_main, std::ref(pool), std::ref(*ctx));
@@ -94,9 +97,11 @@ void set_helper_count(HelperPool& pool, int count, TranspositionTable* tt) {
 
 int helper_count(const HelperPool& pool) { return int(pool.contexts.size()); }
 
-void start_helpers(HelperPool& pool, const SearchContext& main) {
+void start_helpers(HelperPool& pool, SearchContext& main) {
   for (auto& helper : pool.contexts) prepare(*helper, main);
   pool.stop = false;
+  pool.team_nodes = 0;
+  main.team_nodes = &pool.team_nodes;
   {
     std::lock_guard lock(pool.mutex);
     pool.running = helper_count(pool);
