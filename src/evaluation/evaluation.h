@@ -59,7 +59,8 @@ constexpr int SIMPLE_VALUE[7] = {0, 100, 300, 300, 500, 900, 0};
 // Fills the tables above; bit-exact double arithmetic, truncation toward zero.
 void init_eval_tables();
 
-// Score of the record for the side to move, in centipawns. Requires prepare_node(p).
+// Score of the record for the side to move, in centipawns. Requires
+// prepare_evaluation(p).
 int evaluate(const Position& p);
 // The terms of one side X against the other side Y, with k pieces on the board.
 int evaluate_pawns(const SideState& x, const SideState& y, int k);

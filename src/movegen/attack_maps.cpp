@@ -5,9 +5,6 @@ namespace velta {
 
 namespace {
 
-constexpr Bitboard NOT_FILE_A = 0xfefefefefefefefeULL;
-constexpr Bitboard NOT_FILE_H = 0x7f7f7f7f7f7f7f7fULL;
-
 // The map of one piece type, each piece's own set kept in `each` (the
 // generator reads them back in the same order).
 template <int TYPE>
@@ -30,8 +27,7 @@ void side_attacks(SideState& side, Bitboard occupied) {
   Bitboard* each = side.attack_info->piece_attacks;
   const Bitboard* pieces = side.pieces;
   Bitboard pawns = pieces[PAWN];
-  maps[PAWN] = side.colour->is_white ? ((pawns & NOT_FILE_A) << 7) | ((pawns & NOT_FILE_H) << 9)
-                                     : ((pawns & NOT_FILE_A) >> 9) | ((pawns & NOT_FILE_H) >> 7);
+  maps[PAWN] = pawn_attack_map(pawns, side.colour->is_white);
   maps[KNIGHT] = piece_map<KNIGHT>(pieces[KNIGHT], occupied, each);
   maps[BISHOP] = piece_map<BISHOP>(pieces[BISHOP], occupied, each);
   maps[ROOK] = piece_map<ROOK>(pieces[ROOK], occupied, each);

@@ -15,16 +15,15 @@ void fill_check_squares(AttackInfo& info, int k, int is_white, Bitboard occupied
   info.check_squares[QUEEN] = info.check_squares[BISHOP] | info.check_squares[ROOK];
 }
 
-// The squares between the king and each enemy slider aiming at it: the lone
-// piece between them (a pin or a discovery), or the empty squares of a check;
-// nothing where two or more pieces stand between.
+// The lone pieces between the king and each enemy slider aiming at it: pinned
+// when they are the king's own, discovery candidates when they are the enemy's.
 Bitboard line_blockers(int k, const SideState& enemy, Bitboard occupied) {
   Bitboard blockers = 0;
   Bitboard sliders = ((enemy.pieces[ROOK] | enemy.pieces[QUEEN]) & rook_rays[k]) |
                      ((enemy.pieces[BISHOP] | enemy.pieces[QUEEN]) & bishop_rays[k]);
   while (sliders) {
     Bitboard line = between_squares[k][pop_lsb(sliders)], on_line = line & occupied;
-    blockers |= !on_line ? line : on_line & (on_line - 1) ? 0 : on_line;
+    if (on_line && !(on_line & (on_line - 1))) blockers |= on_line;
   }
   return blockers;
 }
@@ -35,27 +34,30 @@ Bitboard checkers_of(const AttackInfo& info, const SideState& enemy) {
          (info.check_squares[QUEEN] & enemy.pieces[QUEEN]);
 }
 
-void finish_check_info(AttackInfo& info, const SideState& enemy, Bitboard own, Bitboard blockers, Bitboard occupied) {
+// Checkers and the squares that answer a single check: the checker and the
+// squares between it and the king (none for a knight or pawn).
+void find_checkers(AttackInfo& info, const SideState& enemy, int k) {
   info.checkers = checkers_of(info, enemy);
-  info.pinned = blockers & own;
   bool single_check = info.checkers && !(info.checkers & (info.checkers - 1));
-  info.evasion_mask = single_check ? (blockers & ~occupied) | info.checkers : ~Bitboard(0);
+  info.evasion_mask = single_check ? between_squares[k][lsb(info.checkers)] | info.checkers : ~Bitboard(0);
 }
-
 
 }  // namespace
 
-void compute_check_info(Position& p) {
-  Bitboard occupied = p.occupied;
+void compute_pins(Position& p) {
   Bitboard blockers[2];
+  for (int x = 0; x < 2; ++x) blockers[x] = line_blockers(p.sides[x].king_square, p.sides[!x], p.occupied);
+  for (int x = 0; x < 2; ++x) {
+    p.attack_info[x].pinned = blockers[x] & p.sides[x].pieces[0];
+    p.attack_info[x].discoverers = blockers[!x] & p.sides[x].pieces[0];
+  }
+}
+
+void compute_checks(Position& p) {
   for (int x = 0; x < 2; ++x) {
     int k = p.sides[x].king_square;
-    fill_check_squares(p.attack_info[x], k, x, occupied);
-    blockers[x] = line_blockers(k, p.sides[!x], occupied);
-  }
-  for (int x = 0; x < 2; ++x) {
-    finish_check_info(p.attack_info[x], p.sides[!x], p.sides[x].pieces[0], blockers[x], occupied);
-    p.attack_info[x].discoverers = blockers[!x] & p.sides[x].pieces[0];
+    fill_check_squares(p.attack_info[x], k, x, p.occupied);
+    find_checkers(p.attack_info[x], p.sides[!x], k);
   }
 }
 
@@ -63,7 +65,8 @@ void prepare_count(Position& p) {
   const SideState &us = *p.us, &them = *p.them;
   AttackInfo& info = *us.attack_info;
   fill_check_squares(info, us.king_square, us.colour->is_white, p.occupied);
-  finish_check_info(info, them, us.pieces[0], line_blockers(us.king_square, them, p.occupied), p.occupied);
+  find_checkers(info, them, us.king_square);
+  info.pinned = line_blockers(us.king_square, them, p.occupied) & us.pieces[0];
 }
 
 bool attacked_by(int s, int defender_is_white, const SideState& attacker, Bitboard attacker_pawns, Bitboard occupied) {

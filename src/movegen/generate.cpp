@@ -252,7 +252,10 @@ Generator generate(Position& p, int mode) {
       add_promotions<COUNT>(g, p, from, (forward | captures) & g.evasion);
     }
     if (p.ep_square) add_en_passant<COUNT>(g, p);
-    add_pawn_moves<COUNT>(g, p, pawns & ~seventh);
+    // Captures only: a pawn that attacks no target has none.
+    Bitboard movers = pawns & ~seventh;
+    if (mode == GEN_CAPTURES) movers = pawns_attacking(movers, g.targets & g.evasion, p.us->colour->is_white);
+    add_pawn_moves<COUNT>(g, p, movers);
     add_piece_moves<COUNT>(g, p);
   }
   add_king_moves<COUNT>(g, p);

@@ -48,6 +48,18 @@ inline Bitboard rook_attack(int s, Bitboard occupied) { return rook_attack(magic
 inline Bitboard bishop_attack(int s, Bitboard occupied) { return bishop_attack(magic, s, occupied); }
 inline bool on_one_line(int a, int b, int c) { return line_bits[a] & line_bits[b] & line_bits[c]; }
 
+// The squares a colour's pawns attack, and those of its pawns that attack
+// some square of a set.
+constexpr Bitboard NOT_FILE_A = 0xfefefefefefefefeULL, NOT_FILE_H = 0x7f7f7f7f7f7f7f7fULL;
+inline Bitboard pawn_attack_map(Bitboard pawns, int white) {
+  return white ? ((pawns & NOT_FILE_A) << 7) | ((pawns & NOT_FILE_H) << 9)
+               : ((pawns & NOT_FILE_A) >> 9) | ((pawns & NOT_FILE_H) >> 7);
+}
+inline Bitboard pawns_attacking(Bitboard pawns, Bitboard squares, int white) {
+  return pawns & (white ? ((squares & NOT_FILE_A) >> 9) | ((squares & NOT_FILE_H) >> 7)
+                        : ((squares & NOT_FILE_H) << 9) | ((squares & NOT_FILE_A) << 7));
+}
+
 // What a build of the slider tables did: a multiplier table whose first entry
 // is zero is searched for first.
 struct MagicBuild {
@@ -58,8 +70,11 @@ MagicBuild build_magic_tables(MagicTables& t, const uint64_t* rook_multipliers, 
 // The engine's tables from the built-in multipliers.
 MagicBuild init_attack_tables();
 
-// Fills checkers, pinned, discoverers, evasion mask and check squares of both colours.
-void compute_check_info(Position& p);
+// Check information of both colours, in two parts: pinned pieces and
+// discovery candidates (what the evaluation reads), then check squares,
+// checkers and evasion masks (what the generator reads besides).
+void compute_pins(Position& p);
+void compute_checks(Position& p);
 // Whether square s, owned by the defender's colour, is attacked by the
 // knights, sliders and the given pawns of `attacker` through `occupied`.
 bool attacked_by(int s, int defender_is_white, const SideState& attacker, Bitboard attacker_pawns, Bitboard occupied);
@@ -69,11 +84,16 @@ bool king_attacked(const Position& p, const SideState& side);
 // occupied squares, so a square of a side's map holding one of its own pieces
 // means that piece is defended.
 void compute_attack_maps(Position& p);
-// What every node computes before it generates or evaluates: check
-// information, then attack maps.
-inline void prepare_node(Position& p) {
-  compute_check_info(p);
+// What the evaluation reads; what the generator reads besides; and both,
+// computed by every node before it generates or evaluates.
+inline void prepare_evaluation(Position& p) {
+  compute_pins(p);
   compute_attack_maps(p);
+}
+inline void prepare_generation(Position& p) { compute_checks(p); }
+inline void prepare_node(Position& p) {
+  prepare_evaluation(p);
+  prepare_generation(p);
 }
 
 // Generator modes.

@@ -99,7 +99,6 @@ void derive_board(Position& p) {
     pieces[0] = pieces[1] | pieces[2] | pieces[3] | pieces[4] | pieces[5] | pieces[6];
   }
   p.occupied = p.sides[0].pieces[0] | p.sides[1].pieces[0];
-  p.king_and_pawns_only = has_king_and_pawns_only(p);
 }
 
 // Material a game can reach: at most 16 pieces a side, and no more promoted

@@ -90,7 +90,6 @@ void make_move(Board& b, Move m) {
   n.castling &= ~(bit(from) | bit(to));
   b.current = &n;
   n.occupied = n.sides[0].pieces[0] | n.sides[1].pieces[0];
-  n.king_and_pawns_only = has_king_and_pawns_only(n);
   ++b.ply_count;
   if (piece == PAWN || captured == PAWN) compute_pawn_masks(n);
 }
@@ -105,7 +104,6 @@ void make_null_move(Board& b) {
   n.ep_square = 0;
   n.occupied = c.occupied;
   n.halfmove_clock = c.halfmove_clock + 1;
-  n.king_and_pawns_only = c.king_and_pawns_only;
   b.current = &n;
   ++b.ply_count;
 }

@@ -108,7 +108,6 @@ struct Position {
   Bitboard occupied;
   Bitboard ep_square;
   int32_t halfmove_clock;
-  int32_t king_and_pawns_only;
   Move move_played;
   MoveList moves;
 };

@@ -114,10 +114,13 @@ int quiesce(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int i
   // table is read: check information, attack maps, the static score and,
   // unless that score already stands at beta, the moves. It keeps the
   // processor busy while the bucket comes from memory.
-  prepare_node(p);
+  prepare_evaluation(p);
   int eval = in_check ? 0 : evaluate(p), best;
   bool stands = !in_check && eval >= beta;
-  if (!stands) generate_moves(p, in_check ? GEN_ALL : ply == horizon ? GEN_TACTICAL : GEN_CAPTURES);
+  if (!stands) {
+    prepare_generation(p);
+    generate_moves(p, in_check ? GEN_ALL : ply == horizon ? GEN_TACTICAL : GEN_CAPTURES);
+  }
   bool zero_window = beta - alpha <= 1;
   if (zero_window)
     if (TTEntry e; tt_probe(*ctx.tt, p.key, e) && tt_usable(e, alpha, beta)) return e.score;

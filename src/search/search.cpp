@@ -82,7 +82,7 @@ int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in
   // read it come first: they keep the processor busy while the bucket comes
   // from memory.
   prepare_node(p);
-  bool guarded = p.king_and_pawns_only || is_mate_score(alpha) || is_mate_score(beta);
+  bool guarded = has_king_and_pawns_only(p) || is_mate_score(alpha) || is_mate_score(beta);
   bool after_null = board.ply_count > 0 && board.stack[board.ply_count - 1].move_played == 0;
   bool may_prune_here = board.ply_count > 0 && !after_null && !pv_node && !in_check && !guarded;
   int eval = may_prune_here ? evaluate(p) : 0;
