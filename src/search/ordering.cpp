@@ -4,6 +4,7 @@
 // the whole word, so no two different moves ever tie.
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <utility>
 
 #include "search/search.h"
@@ -34,11 +35,19 @@ inline uint64_t history_rank(const int32_t (&history)[8][64], Move m) {
   return uint64_t(int64_t(history[move_piece_code(m)][move_to(m)]) + (int64_t(1) << 31)) << PRIMARY_SHIFT;
 }
 
-inline uint64_t order_value(const int32_t (&history)[8][64], Move m, Move flip) {
-  Move key = m & ORDER_KEY_MASK;
-  uint64_t primary = key ? ((uint64_t(1) << 33) + (key >> 16)) << PRIMARY_SHIFT : history_rank(history, m);
+// Below the primary part: centrality and the word.
+inline uint64_t secondary_rank(Move m, Move flip) {
   uint64_t centrality = uint64_t(centre_distance[move_to(m)] * 8 + (7 - centre_distance[move_from(m)]));
-  return primary | centrality << 16 | ((m ^ flip) & 0xffff);
+  return centrality << 16 | ((m ^ flip) & 0xffff);
+}
+
+// The value of a move with an ordering key.
+inline uint64_t order_value(Move m, Move flip) {
+  return ((uint64_t(1) << 33) + ((m & ORDER_KEY_MASK) >> 16)) << PRIMARY_SHIFT | secondary_rank(m, flip);
+}
+
+inline uint64_t order_value(const int32_t (&history)[8][64], Move m, Move flip) {
+  return m & ORDER_KEY_MASK ? order_value(m, flip) : history_rank(history, m) | secondary_rank(m, flip);
 }
 
 // At the root the hash move comes first, then the moves whose last search
@@ -51,35 +60,74 @@ bool beats_at_root(const SearchContext& ctx, Move m, Move c, int side) {
   return order_value(ctx.history_table[side], m, flip) > order_value(ctx.history_table[side], c, flip);
 }
 
+// Puts the moves with an ordering key first, from entry i on, and values them.
+void split_moves(MoveOrder& order, MoveList& list, int i, Move flip) {
+  int keyed_end = i;
+  for (int j = i; j < list.count; ++j)
+    if (list.moves[j] & ORDER_KEY_MASK) {
+      std::swap(list.moves[j], list.moves[keyed_end]);
+      order.values[keyed_end] = order_value(list.moves[keyed_end], flip);
+      ++keyed_end;
+    }
+  order.keyed_end = keyed_end;
+  order.valid = true;
+  order.quiet_valued = order.sorted = false;
+}
+
+// Brings the best of entries i..end-1 to entry i.
+Move select(MoveOrder& order, MoveList& list, int i, int end) {
+  int best = i;
+  for (int j = i + 1; j < end; ++j)
+    if (order.values[j] > order.values[best]) best = j;
+  std::swap(list.moves[i], list.moves[best]);
+  std::swap(order.values[i], order.values[best]);
+  return list.moves[i];
+}
+
+// Sorts the quiet entries i.. best first. A quiet move's word is the low
+// bits of its value (squares and piece, ranks mirrored back for Black).
+void sort_quiet(MoveOrder& order, MoveList& list, int i, Move flip) {
+  std::sort(order.values + i, order.values + list.count, std::greater<uint64_t>());
+  for (int j = i; j < list.count; ++j) list.moves[j] = Move(order.values[j] & 0xffff) ^ flip;
+  order.sorted = true;
+}
+
 }  // namespace
 
-// The history may change between two picks at one node (the subtrees below
-// update it); quiet moves are then ranked afresh. The hash move, put first
-// with the highest key, is taken without ranking the others.
+bool only_quiet_moves_left(SearchContext& ctx, int ply, int i) {
+  MoveOrder& order = ctx.order[ply];
+  if (!order.valid) split_moves(order, ctx.board.current->moves, i, ctx.board.current->us->colour->is_white ? 0 : MIRROR_RANKS);
+  return i >= order.keyed_end;
+}
+
+// Values are all different, so picking the best of the rest each time gives
+// one order however the list stands. The hash move, put first with the
+// highest key, is taken without ranking the others. The history may change
+// between two picks at one node (the subtrees below update it): quiet moves
+// are then ranked afresh; while it stays as it was, they are sorted once.
 Move pick_best(SearchContext& ctx, int ply, int i) {
   MoveList& list = ctx.board.current->moves;
   MoveOrder& order = ctx.order[ply];
   if (i == 0) order.valid = false;
   if (i == 0 && (list.moves[0] & MOVE_HASH)) return list.moves[0];
   int side = ctx.board.current->us->colour->is_white;
-  const int32_t(&history)[8][64] = ctx.history_table[side];
   Move flip = side ? 0 : MIRROR_RANKS;
-  if (!order.valid) {
-    for (int j = i; j < list.count; ++j) order.values[j] = order_value(history, list.moves[j], flip);
+  if (!order.valid) split_moves(order, list, i, flip);
+  if (i < order.keyed_end) return select(order, list, i, order.keyed_end);
+  const int32_t(&history)[8][64] = ctx.history_table[side];
+  if (!order.quiet_valued) {
+    for (int j = i; j < list.count; ++j) order.values[j] = history_rank(history, list.moves[j]) | secondary_rank(list.moves[j], flip);
+    order.quiet_valued = true, order.sorted = false;
   } else if (order.history_version != ctx.history_version) {
-    // Only a quiet move's history part can have changed.
+    // Only the history part can have changed.
     for (int j = i; j < list.count; ++j)
-      if (!(list.moves[j] & ORDER_KEY_MASK))
-        order.values[j] = history_rank(history, list.moves[j]) | (order.values[j] & SECONDARY_BITS);
+      order.values[j] = history_rank(history, list.moves[j]) | (order.values[j] & SECONDARY_BITS);
+    order.sorted = false;
+  } else if (!order.sorted && i > order.keyed_end) {
+    sort_quiet(order, list, i, flip);
   }
   order.history_version = ctx.history_version;
-  order.valid = true;
-  int best = i;
-  for (int j = i + 1; j < list.count; ++j)
-    if (order.values[j] > order.values[best]) best = j;
-  std::swap(list.moves[i], list.moves[best]);
-  std::swap(order.values[i], order.values[best]);
-  return list.moves[i];
+  return order.sorted ? list.moves[i] : select(order, list, i, list.count);
 }
 
 Move pick_best_root(SearchContext& ctx, int i) {

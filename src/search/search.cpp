@@ -149,6 +149,8 @@ int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in
   uint64_t snapshot = state.nodes;
   for (int i = 0; i < list.count; ++i) {
     int a = std::max(alpha, best);
+    // Futility: once only quiet moves are left, none is searched (and none is ranked).
+    if (ply > 0 && i >= 1 && may_prune && futile && only_quiet_moves_left(ctx, ply, i)) break;
     Move m;
     if (ply > 0) {
       m = pick_best(ctx, ply, i);

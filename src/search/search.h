@@ -147,13 +147,18 @@ struct TablebaseUse {
   bool rule50;      // wins and losses beyond the fifty-move rule count as draws
 };
 
-// The order values of one ply's moves, kept between its picks: a quiet
-// move's value follows the history, and is computed again only when the
-// history has changed since (the search below it may change it).
+// The order values of one ply's moves, kept between its picks. Moves with
+// an ordering key stand before the quiet ones, which they all outrank; a
+// quiet move's value follows the history, and is computed when the first
+// quiet move is picked and again when the history has changed since (the
+// search below it may change it).
 struct MoveOrder {
   uint64_t values[MAX_MOVES];
   uint64_t history_version;
-  bool valid;  // the values of the moves not yet picked are computed
+  int32_t keyed_end;  // the first quiet entry
+  bool valid;         // the moves not yet picked are split, the keyed ones valued
+  bool quiet_valued;  // the quiet moves not yet picked are valued under history_version
+  bool sorted;        // and stand in order
 };
 
 // Everything one search changes. It holds about 2 MB (the position stack):
@@ -207,6 +212,8 @@ inline int32_t history_entry(const SearchContext& ctx, int side, Move m) {
 // Brings the best of entries i.. of the current move list, at search ply
 // `ply`, to entry i.
 Move pick_best(SearchContext& ctx, int ply, int i);
+// Whether every move from entry i on is quiet (after the picks before i).
+bool only_quiet_moves_left(SearchContext& ctx, int ply, int i);
 Move pick_best_root(SearchContext& ctx, int i);
 
 // Two bare kings, the fifty-move rule, or a third occurrence.
