@@ -11,7 +11,11 @@ from engine import SKIP, engine_path, run_tests, start_velta, stockfish_path  # 
 import games  # noqa: E402
 
 VELTA = engine_path()
-TABLES = os.environ.get("VELTA_SYZYGY", os.path.join(HERE, "..", "..", "..", "shared", "data", "syzygy"))
+# The 3-4-piece tables: VELTA_SYZYGY, else the workplace's shared data beside
+# this checkout, else where the workplace keeps it.
+CANDIDATES = [os.path.join(HERE, "..", "..", "..", "shared", "data", "syzygy"), "/work/shared/data/syzygy"]
+TABLES = os.environ.get("VELTA_SYZYGY") or next(
+    (os.path.normpath(p) for p in CANDIDATES if os.path.exists(os.path.join(p, "KQvK.rtbw"))), CANDIDATES[0])
 FATHOM = "/usr/games/fathom"
 SET_PATH = "setoption name SyzygyPath value " + TABLES
 
