@@ -45,12 +45,13 @@ void find_checkers(AttackInfo& info, const SideState& enemy, int k) {
 }  // namespace
 
 void compute_pins(Position& p) {
-  Bitboard blockers[2];
-  for (int x = 0; x < 2; ++x) blockers[x] = line_blockers(p.sides[x].king_square, p.sides[!x], p.occupied);
-  for (int x = 0; x < 2; ++x) {
-    p.attack_info[x].pinned = blockers[x] & p.sides[x].pieces[0];
-    p.attack_info[x].discoverers = blockers[!x] & p.sides[x].pieces[0];
-  }
+  const SideState &black = p.sides[BLACK], &white = p.sides[WHITE];
+  Bitboard at_black = line_blockers(black.king_square, white, p.occupied);
+  Bitboard at_white = line_blockers(white.king_square, black, p.occupied);
+  p.attack_info[BLACK].pinned = at_black & black.pieces[0];
+  p.attack_info[BLACK].discoverers = at_white & black.pieces[0];
+  p.attack_info[WHITE].pinned = at_white & white.pieces[0];
+  p.attack_info[WHITE].discoverers = at_black & white.pieces[0];
 }
 
 void compute_checks(Position& p) {

@@ -54,7 +54,9 @@ uint64_t key_after(const Position& c, Move m) {
   return key;
 }
 
-void make_move(Board& b, Move m) {
+void make_move(Board& b, Move m) { make_move(b, m, key_after(*b.current, m)); }
+
+void make_move(Board& b, Move m, uint64_t key) {
   Position& c = *b.current;
   Position& n = (&c)[1];
   c.move_played = m;
@@ -64,7 +66,7 @@ void make_move(Board& b, Move m) {
   int from = move_from(m), to = move_to(m), piece = move_piece(m);
   int captured = move_captured(m), promotion = move_promotion(m);
 
-  n.key = key_after(c, m);
+  n.key = key;
   n.ep_square = 0;
   n.halfmove_clock = c.halfmove_clock + 1;
   if (piece == PAWN) {

@@ -185,8 +185,10 @@ uint64_t key_from_scratch(const Position& p);
 // Recomputes the passed, doubled and isolated pawn masks of both colours.
 void compute_pawn_masks(Position& p);
 
-// Copy-make: fills the next stack record from the current one and makes it current.
+// Copy-make: fills the next stack record from the current one and makes it
+// current; the second form is given the new key, key_after(current, m).
 void make_move(Board& b, Move m);
+void make_move(Board& b, Move m, uint64_t key);
 // The key of the position a move leads to.
 uint64_t key_after(const Position& p, Move m);
 void make_null_move(Board& b);

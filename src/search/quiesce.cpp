@@ -134,8 +134,9 @@ int quiesce(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int i
     if (!in_check && !gives_check && zero_window && move_captured(m) && !move_promotion(m) &&
         skip_capture(p, m, alpha, eval))
       continue;
-    make_move(ctx.board, m);
-    tt_prefetch(*ctx.tt, ctx.board.current->key);
+    uint64_t key = key_after(p, m);
+    tt_prefetch(*ctx.tt, key);
+    make_move(ctx.board, m, key);
     int v = -quiesce(ctx, ply + 1, horizon, -beta, -std::max(alpha, best), gives_check);
     take_back(ctx.board);
     if (state.stop) return 0;

@@ -164,8 +164,9 @@ int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in
     int r = quiet_count >= 3 && may_reduce ? reduction_table[std::min(i, REDUCTION_ROWS - 1)][depth] : 0;
     int child_in_check = (m & (MOVE_CHECK | MOVE_DISCOVERED)) != 0;
 
-    make_move(board, m);
-    tt_prefetch(*ctx.tt, board.current->key);
+    uint64_t key = key_after(p, m);
+    tt_prefetch(*ctx.tt, key);
+    make_move(board, m, key);
     int v;
     if (i == 0) {
       v = -search(ctx, ply + 1, horizon, -beta, -a, child_in_check);
