@@ -63,6 +63,9 @@ constexpr bool valid_table_size(int megabytes) {
 // no table) when the memory cannot be had.
 bool tt_allocate(TranspositionTable& tt, int megabytes);
 void tt_release(TranspositionTable& tt);
+// Waits until every page of the tables made so far has been provided (a
+// measurement of search speed should not share the processor with that).
+void tt_wait_until_provided();
 void tt_clear(TranspositionTable& tt);
 void tt_store(TranspositionTable& tt, uint64_t key, Move move, int score, int alpha, int beta, int depth);
 // The entry stored for the key, if any.

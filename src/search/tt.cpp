@@ -5,6 +5,7 @@
 // key check catches it.
 #include <sys/mman.h>
 
+#include <chrono>
 #include <cstring>
 #include <thread>
 
@@ -29,6 +30,8 @@ inline Loaded load(const TTSlot& slot) {
 }
 inline bool empty(uint64_t data) { return tt_entry(data).bound == BOUND_EMPTY; }
 
+std::atomic<int> providers_running{0};  // threads still having pages provided
+
 }  // namespace
 
 // The slots are a private anonymous mapping (zero-filled by the system: key
@@ -46,13 +49,21 @@ bool tt_allocate(TranspositionTable& tt, int megabytes) {
   if (base == MAP_FAILED) return false;
   uintptr_t aligned = (reinterpret_cast<uintptr_t>(base) + HUGE_PAGE - 1) & ~(HUGE_PAGE - 1);
   madvise(reinterpret_cast<void*>(aligned), bytes, MADV_HUGEPAGE);
-  std::thread([aligned, bytes] { madvise(reinterpret_cast<void*>(aligned), bytes, MADV_POPULATE_WRITE); }).detach();
+  providers_running.fetch_add(1);
+  std::thread([aligned, bytes] {
+    madvise(reinterpret_cast<void*>(aligned), bytes, MADV_POPULATE_WRITE);
+    providers_running.fetch_sub(1);
+  }).detach();
   tt.slots = reinterpret_cast<TTSlot*>(aligned);
   tt.slot_count = slots;
   tt.filled = 0;
   tt.mapping = base;
   tt.mapping_size = bytes + HUGE_PAGE;
   return true;
+}
+
+void tt_wait_until_provided() {
+  while (providers_running.load() > 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 void tt_release(TranspositionTable& tt) {

@@ -176,6 +176,7 @@ BenchResult bench_command() {
   TablebaseUse tb = ctx.tb;
   ctx.pool = nullptr;
   ctx.tb.enabled = false;
+  tt_wait_until_provided();
   int64_t start = clock_ms();
   uint64_t total = 0;
   for (const char* fen : BENCH_POSITIONS) {
