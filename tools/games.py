@@ -266,6 +266,8 @@ def elo_text(wins, draws, losses):
     if not n:
         return "n/a"
     score = (wins + draws / 2) / n
+    if score in (0, 1):
+        return f"beyond measure (score {score:.3f})"
     variance = (wins * (1 - score) ** 2 + draws * (0.5 - score) ** 2 + losses * score ** 2) / n
     margin = 1.96 * math.sqrt(variance / n)
     elo = lambda p: -400 * math.log10(1 / min(max(p, 1e-6), 1 - 1e-6) - 1)  # noqa: E731
