@@ -271,7 +271,8 @@ def elo_text(wins, draws, losses):
     variance = (wins * (1 - score) ** 2 + draws * (0.5 - score) ** 2 + losses * score ** 2) / n
     margin = 1.96 * math.sqrt(variance / n)
     elo = lambda p: -400 * math.log10(1 / min(max(p, 1e-6), 1 - 1e-6) - 1)  # noqa: E731
-    return f"{elo(score):+.0f} +/- {(elo(score + margin) - elo(score - margin)) / 2:.0f} (score {score:.3f})"
+    difference = round(elo(score))  # an int: never "-0"
+    return f"{difference:+d} +/- {(elo(score + margin) - elo(score - margin)) / 2:.0f} (score {score:.3f})"
 
 
 def parse_tc(text):
