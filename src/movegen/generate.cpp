@@ -140,7 +140,8 @@ void add_pawn_moves(Generator& g, const Position& p, Bitboard pawns) {
       if (destinations && rank_of(from - 8) == 5) destinations |= bit(from - 16) & empty;
       destinations |= black_pawn_attacks[from] & p.occupied;
     }
-    add_moves_from<COUNT>(g, p, PAWN, from, destinations & g.targets & g.evasion, g.advancing & bit(from) ? MOVE_ADVANCE : 0);
+    add_moves_from<COUNT>(g, p, PAWN, from, destinations & g.targets & g.evasion,
+                          g.advancing & bit(from) ? MOVE_ADVANCE : 0);
   }
 }
 
@@ -220,7 +221,6 @@ void add_castling(Generator& g, const Position& p) {
   if ((p.castling & bit(k - 4)) && !(blocked & (bit(k - 1) | bit(k - 2))) && !(p.occupied & bit(k - 3)))
     append<COUNT>(g, encode_move(k, k - 2, KING) | (rook_attack(k - 1, without_king) & enemy_king ? MOVE_CHECK : 0));
 }
-
 
 template <bool COUNT>
 Generator generate(Position& p, int mode) {

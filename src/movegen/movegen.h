@@ -50,7 +50,6 @@ inline bool on_one_line(int a, int b, int c) { return line_bits[a] & line_bits[b
 
 // The squares a colour's pawns attack, and those of its pawns that attack
 // some square of a set.
-constexpr Bitboard NOT_FILE_A = 0xfefefefefefefefeULL, NOT_FILE_H = 0x7f7f7f7f7f7f7f7fULL;
 inline Bitboard pawn_attack_map(Bitboard pawns, int white) {
   return white ? ((pawns & NOT_FILE_A) << 7) | ((pawns & NOT_FILE_H) << 9)
                : ((pawns & NOT_FILE_A) >> 9) | ((pawns & NOT_FILE_H) >> 7);

@@ -47,11 +47,12 @@ constexpr std::array<uint64_t, 64> make_line_bits() {
   return t;
 }
 
+// Walking from a in each of the eight directions (a king's steps), every
+// square reached gets the squares passed on the way.
 constexpr std::array<SquareTable, 64> make_between() {
   std::array<SquareTable, 64> t{};
-  const int directions[8][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}, {1, 1}, {-1, 1}, {1, -1}, {-1, -1}};
   for (int a = 0; a < 64; ++a)
-    for (const auto& d : directions) {
+    for (const auto& d : KING_STEPS) {
       Bitboard passed = 0;
       for (int f = file_of(a) + d[0], r = rank_of(a) + d[1]; on_board(f, r); f += d[0], r += d[1]) {
         t[a][f + 8 * r] = passed;

@@ -26,7 +26,6 @@ inline void toggle(SideState& side, int type, Bitboard squares) {
   side.pieces[type] ^= squares;
 }
 
-
 // The square of the pawn an en passant capture takes.
 inline int capture_square_of(const Position& c, Move m) {
   int to = move_to(m);

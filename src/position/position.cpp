@@ -17,8 +17,6 @@ const ColourInfo colour_info[2] = {
 
 namespace {
 
-constexpr Bitboard FILE_A = 0x0101010101010101ULL;
-
 // Squares of the given files strictly ahead of square s for colour c.
 constexpr Bitboard ahead(int c, int s, Bitboard files) {
   Bitboard ranks = 0;
@@ -53,8 +51,6 @@ constexpr PawnSpan passed_span = make_span(true);
 constexpr std::array<Bitboard, 8> adjacent_files = make_adjacent();
 
 namespace {
-
-constexpr Bitboard NOT_FILE_A = ~FILE_A, NOT_FILE_H = ~(FILE_A << 7);
 
 constexpr Bitboard north_fill(Bitboard b) {
   b |= b << 8, b |= b << 16;

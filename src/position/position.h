@@ -29,6 +29,7 @@ constexpr int GAME_PLY_LIMIT = STACK_SIZE - 128;
 constexpr int file_of(int s) { return s & 7; }
 constexpr int rank_of(int s) { return s >> 3; }
 constexpr Bitboard bit(int s) { return Bitboard(1) << s; }
+constexpr Bitboard FILE_A = 0x0101010101010101ULL, NOT_FILE_A = ~FILE_A, NOT_FILE_H = ~(FILE_A << 7);
 constexpr bool on_board(int file, int rank) { return file >= 0 && file < 8 && rank >= 0 && rank < 8; }
 inline int lsb(Bitboard b) { return std::countr_zero(b); }
 inline int pop_lsb(Bitboard& b) {
@@ -80,9 +81,9 @@ struct ColourInfo {
 extern const ColourInfo colour_info[2];
 
 struct AttackInfo {
-  Bitboard attacks[7];        // [0] all, [1..6] by piece type
+  Bitboard attacks[7];         // [0] all, [1..6] by piece type
   Bitboard piece_attacks[16];  // of each knight, bishop, rook and queen, in that order, each by square
-  Bitboard check_squares[7];  // [t]: squares from which an enemy type t attacks this king
+  Bitboard check_squares[7];   // [t]: squares from which an enemy type t attacks this king
   Bitboard checkers, pinned, discoverers, evasion_mask;
 };
 

@@ -46,8 +46,13 @@ inline uint64_t order_value(Move m, Move flip) {
   return ((uint64_t(1) << 33) + ((m & ORDER_KEY_MASK) >> 16)) << PRIMARY_SHIFT | secondary_rank(m, flip);
 }
 
+// The value of a quiet move.
+inline uint64_t quiet_value(const int32_t (&history)[8][64], Move m, Move flip) {
+  return history_rank(history, m) | secondary_rank(m, flip);
+}
+
 inline uint64_t order_value(const int32_t (&history)[8][64], Move m, Move flip) {
-  return m & ORDER_KEY_MASK ? order_value(m, flip) : history_rank(history, m) | secondary_rank(m, flip);
+  return m & ORDER_KEY_MASK ? order_value(m, flip) : quiet_value(history, m, flip);
 }
 
 // At the root the hash move comes first, then the moves whose last search
@@ -96,7 +101,8 @@ void sort_quiet(MoveOrder& order, MoveList& list, int i, Move flip) {
 
 bool only_quiet_moves_left(SearchContext& ctx, int ply, int i) {
   MoveOrder& order = ctx.order[ply];
-  if (!order.valid) split_moves(order, ctx.board.current->moves, i, ctx.board.current->us->colour->is_white ? 0 : MIRROR_RANKS);
+  if (!order.valid)
+    split_moves(order, ctx.board.current->moves, i, ctx.board.current->us->colour->is_white ? 0 : MIRROR_RANKS);
   return i >= order.keyed_end;
 }
 
@@ -116,7 +122,7 @@ Move pick_best(SearchContext& ctx, int ply, int i) {
   if (i < order.keyed_end) return select(order, list, i, order.keyed_end);
   const int32_t(&history)[8][64] = ctx.history_table[side];
   if (!order.quiet_valued) {
-    for (int j = i; j < list.count; ++j) order.values[j] = history_rank(history, list.moves[j]) | secondary_rank(list.moves[j], flip);
+    for (int j = i; j < list.count; ++j) order.values[j] = quiet_value(history, list.moves[j], flip);
     order.quiet_valued = true, order.sorted = false;
   } else if (order.history_version != ctx.history_version) {
     // Only the history part can have changed.

@@ -149,7 +149,8 @@ int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in
   uint64_t snapshot = state.nodes;
   for (int i = 0; i < list.count; ++i) {
     int a = std::max(alpha, best);
-    // Futility: once only quiet moves are left, none is searched (and none is ranked).
+    // Futility: once only quiet moves are left, none is searched (and none is
+    // ranked). The root, a PV node, never prunes.
     if (ply > 0 && i >= 1 && may_prune && futile && only_quiet_moves_left(ctx, ply, i)) break;
     Move m;
     if (ply > 0) {
@@ -160,7 +161,7 @@ int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in
       state.current_root_move_number = i + 1;
     }
     if (quiet(m)) ++quiet_count;
-    if (quiet(m) && i >= 1 && may_prune && (futile || (quiet_count >= 3 && history_entry(ctx, side, m) < 0))) break;
+    if (quiet(m) && i >= 1 && may_prune && quiet_count >= 3 && history_entry(ctx, side, m) < 0) break;
     int r = quiet_count >= 3 && may_reduce ? reduction_table[std::min(i, REDUCTION_ROWS - 1)][depth] : 0;
     int child_in_check = (m & (MOVE_CHECK | MOVE_DISCOVERED)) != 0;
 

@@ -67,7 +67,8 @@ bool is_draw(const Board& b) {
 namespace {
 
 constexpr uint64_t POLL_INTERVAL = 10000, PROGRESS_INTERVAL = 2000000;  // nodes
-constexpr uint64_t HELPER_COUNT_INTERVAL = 256;  // a node limit counts the helpers' nodes this often
+// Under a node limit with helpers, the nodes a thread counts for the team at a time.
+constexpr uint64_t TEAM_BATCH = 256;
 
 void refresh_clock(SearchContext& ctx) {
   ctx.state.elapsed_ms = uint64_t(clock_ms() - ctx.state.start_clock);
@@ -97,13 +98,16 @@ void collect_pv(SearchContext& ctx, Move move) {
   take_back(b);
 }
 
-// Under a node limit with helpers, each thread adds a batch of its nodes to
-// the team's count and stops once the count reaches the limit: no thread runs
-// on while another one, the main search included, waits for a processor.
-bool team_limit_reached(SearchContext& ctx) {
-  if (!ctx.limits.nodes || !ctx.team_nodes || ctx.state.nodes % HELPER_COUNT_INTERVAL != 0) return false;
-  uint64_t team = ctx.team_nodes->fetch_add(HELPER_COUNT_INTERVAL, std::memory_order_relaxed);
-  return team + HELPER_COUNT_INTERVAL >= ctx.limits.nodes;
+// Whether a node limit is reached. Alone, a search counts its own nodes
+// exactly. With helpers, each thread adds a batch of its nodes to the team's
+// count and stops once the count reaches the limit: no thread runs on while
+// another one, the main search included, waits for a processor.
+bool node_limit_reached(SearchContext& ctx) {
+  uint64_t limit = ctx.limits.nodes, nodes = ctx.state.nodes;
+  if (!limit) return false;
+  if (!ctx.team_nodes) return nodes >= limit;
+  return nodes % TEAM_BATCH == 0 &&
+         ctx.team_nodes->fetch_add(TEAM_BATCH, std::memory_order_relaxed) + TEAM_BATCH >= limit;
 }
 
 int poll(SearchContext& ctx) {
@@ -111,13 +115,10 @@ int poll(SearchContext& ctx) {
   if (ctx.abort) {  // a helper: stopped by the main search, which counts its nodes
     ctx.published_nodes.store(state.nodes, std::memory_order_relaxed);
     ctx.published_tbhits.store(state.tbhits, std::memory_order_relaxed);
-    if (ctx.abort->load(std::memory_order_relaxed) || team_limit_reached(ctx)) state.stop = 1;
+    if (ctx.abort->load(std::memory_order_relaxed) || node_limit_reached(ctx)) state.stop = 1;
     return state.stop;
   }
-  if (ctx.limits.nodes) {
-    if (ctx.pool && state.nodes % HELPER_COUNT_INTERVAL == 0) nodes_searched(ctx);
-    if (state.nodes + state.helper_nodes >= ctx.limits.nodes || team_limit_reached(ctx)) state.stop = 1;
-  }
+  if (node_limit_reached(ctx)) state.stop = 1;
   if (state.nodes == 0 || state.nodes % POLL_INTERVAL != 0) return state.stop;
   refresh_clock(ctx);
   if (budget_spent(ctx)) state.stop = 1;

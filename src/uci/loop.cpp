@@ -31,8 +31,6 @@ Engine engine;
 
 namespace {
 
-constexpr int START_HASH_MB = 128;
-
 void report_processor_features() {
   bool popcnt = cpu_has_popcnt(), bmi2 = cpu_has_bmi2();
   if (!popcnt && !bmi2) return;
@@ -122,9 +120,9 @@ bool start_engine() {
   engine.context->tt = &engine.table;
   engine.context->reports = true;
   engine.context->pool = create_pool();
-  engine.options = Options{false, 1, 0, 0};
+  engine.options = Options{false, 1, 0};
   engine.context->tb = TablebaseUse{false, 1, true};
-  if (!create_table(START_HASH_MB)) return false;
+  if (!create_table(DEFAULT_HASH_MB)) return false;
   new_game();
   return true;
 }

@@ -15,7 +15,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (!velta::cpu_has_popcnt() || !velta::cpu_has_bmi2()) {
-    fprintf(stderr, "Velta needs a processor with the POPCNT and BMI2 instructions (Intel since 2013, AMD since 2015)\n");
+    fprintf(stderr,
+            "Velta needs a processor with the POPCNT and BMI2 instructions (Intel since 2013, AMD since 2015)\n");
     return 1;
   }
   if (!velta::start_engine()) return 1;
@@ -23,9 +24,9 @@ int main(int argc, char** argv) {
   if (bench) {
     velta::use_memory_input("", 0);  // whatever waits on the input, the bench runs to its end
     velta::print_bench_line(velta::bench_command());
-  }
-  else
+  } else {
     status = velta::command_loop();
+  }
   velta::stop_engine();
   return status;
 }

@@ -11,7 +11,7 @@ namespace velta {
 
 namespace {
 
-constexpr int DEFAULT_HASH_MB = 128, MAX_HASH_MB = 65536, MAX_MOVE_OVERHEAD = 5000, MAX_THREADS = 1024;
+constexpr int MAX_HASH_MB = 65536, MAX_MOVE_OVERHEAD = 5000, MAX_THREADS = 1024;
 
 // A spin value within its range; false for a value that is no number.
 bool read_spin(const char* value, int low, int high, int& out) {
@@ -47,11 +47,11 @@ void set_syzygy_path(const char* path) {
   bool none = !*path || !strcmp(path, "<empty>");
   if (!none && !tb_available())
     return info_string("This build reads no Syzygy tables (it was built without the Fathom library)");
-  engine.options.tb_pieces = tb_load(none ? "" : path);
-  engine.context->tb.enabled = engine.options.tb_pieces > 0;
+  int pieces = tb_load(none ? "" : path);
+  engine.context->tb.enabled = pieces > 0;
   if (none) return;
-  if (engine.options.tb_pieces)
-    info_string("Syzygy tables found in %s: up to %i pieces", path, engine.options.tb_pieces);
+  if (pieces)
+    info_string("Syzygy tables found in %s: up to %i pieces", path, pieces);
   else
     info_string("No Syzygy tables found in %s", path);
 }

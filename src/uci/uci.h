@@ -9,6 +9,7 @@
 namespace velta {
 
 inline constexpr char ENGINE_NAME[] = "Velta 0.6 x64 (bmi2)";
+constexpr int DEFAULT_HASH_MB = 128;
 
 // Standard input is read here only, in the command loop's thread. The search
 // looks at it every 10000 nodes (poll_input) and reads what has arrived.
@@ -32,7 +33,6 @@ struct Options {
   bool ponder;        // "bestmove" names the expected reply to ponder on
   int multipv;        // root lines reported
   int move_overhead;  // milliseconds taken off the clock for the answer's travel
-  int tb_pieces;      // pieces of the largest endgame table loaded; 0: none
 };
 
 // The engine the command loop drives: one search context, whose board holds
