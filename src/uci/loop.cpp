@@ -6,7 +6,7 @@
 // ponder search into a timed one, and any other command stops the search and
 // is carried out after its "bestmove".
 //   uci           identification and options, ending "uciok"
-//   isready       "readyok"
+//   isready       "readyok", once the transposition table is ready
 //   setoption     "setoption name <name> [value <value>]"
 //   ucinewgame    start position, empty tables
 //   position      "position startpos|fen <FEN> [moves ...]": sets the root, nothing printed
@@ -80,6 +80,14 @@ bool set_root_position(const char* args) {
   return true;
 }
 
+// "readyok" once the table's memory is there: a search on a table whose
+// pages are still being provided stalls on each first touch (seconds for a
+// few gigabytes), and GUIs ask "isready" after setting Hash for this.
+void ready() {
+  tt_wait_until_provided();
+  printf("readyok\n");
+}
+
 bool next_line(char* line) {
   if (!engine.has_pending) return read_line(line);
   engine.has_pending = false;
@@ -148,7 +156,7 @@ bool execute(const char* line) {
   else if (is("setoption"))
     set_option(args);
   else if (alone && is("isready"))
-    printf("readyok\n");
+    ready();
   else if (alone && is("ucinewgame"))
     new_game();
   else if (is("position") && set_root_position(args))

@@ -94,6 +94,16 @@ class Go(unittest.TestCase):
         self.engine.send("stop")
         self.legal(MIDDLEGAME, [self.engine.until_prefix("bestmove")[-1].split()[1]])
 
+    def test_readyok_waits_for_a_new_table(self):
+        # A search on pages the system is still providing stalls on each first
+        # touch (seconds for a large table on a loaded machine): once readyok
+        # answers, the whole table is resident.
+        self.engine.send("setoption name Hash value 1024")
+        self.engine.ready()
+        with open(f"/proc/{self.engine.proc.pid}/status") as status:
+            resident_kb = int(re.search(r"VmRSS:\s+(\d+)", status.read())[1])
+        self.assertGreater(resident_kb, 1024 * 1024)
+
     def test_multipv(self):
         plain = self.engine.search("go depth 7")
         self.engine.send("ucinewgame", "setoption name MultiPV value 1")
