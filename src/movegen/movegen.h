@@ -41,8 +41,8 @@ inline Bitboard rook_attack(const MagicTables& t, int s, Bitboard occupied) {
   return t.rook_attacks[s * ROOK_SLICE + (((occupied & t.rook_masks[s]) * t.rook_magics[s]) >> t.rook_shifts[s])];
 }
 inline Bitboard bishop_attack(const MagicTables& t, int s, Bitboard occupied) {
-  return t.bishop_attacks[s * BISHOP_SLICE +
-                          (((occupied & t.bishop_masks[s]) * t.bishop_magics[s]) >> t.bishop_shifts[s])];
+  return t
+      .bishop_attacks[s * BISHOP_SLICE + (((occupied & t.bishop_masks[s]) * t.bishop_magics[s]) >> t.bishop_shifts[s])];
 }
 inline Bitboard rook_attack(int s, Bitboard occupied) { return rook_attack(magic, s, occupied); }
 inline Bitboard bishop_attack(int s, Bitboard occupied) { return bishop_attack(magic, s, occupied); }
@@ -103,6 +103,8 @@ void generate_moves(Position& p, int mode);
 // or only prepare_count(p): the side to move's check information.
 int count_legal_moves(Position& p);
 void prepare_count(Position& p);
+// Whether there are at least two legal moves. Requires prepare_node(p).
+bool has_two_legal_moves(Position& p);
 // prepare_node and all legal moves of the current record.
 inline MoveList& legal_moves(Board& b) {
   prepare_node(*b.current);

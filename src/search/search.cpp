@@ -86,7 +86,11 @@ int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in
   bool after_null = board.ply_count > 0 && board.stack[board.ply_count - 1].move_played == 0;
   bool may_prune_here = board.ply_count > 0 && !after_null && !pv_node && !in_check && !guarded;
   int eval = may_prune_here ? evaluate(p) : 0;
-  generate_moves(p, GEN_ALL);
+  // A node that null move or reverse futility will likely settle reads only
+  // whether it has two legal moves: its moves are generated if it is not settled.
+  const bool deferred =
+      ply > 0 && may_prune_here && (depth > 2 ? eval > beta : eval - REVERSE_FUTILITY_MARGIN * depth >= beta);
+  if (!deferred) generate_moves(p, GEN_ALL);
   Move hash_move = 0;
   if (TTEntry e; tt_probe(*ctx.tt, p.key, e)) {
     hash_move = e.move;
@@ -109,10 +113,12 @@ int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in
   // this search of it takes part in.
   MoveList& list = p.moves;
   if (ply == 0 && (ctx.search_moves.count || ctx.excluded.count)) keep_searched_root_moves(ctx, list);
-  if (list.count == 0) return in_check ? ply - MATE : 0;
+  int move_count = !deferred ? list.count : has_two_legal_moves(p) ? 2 : count_legal_moves(p);
+  if (move_count == 0) return in_check ? ply - MATE : 0;
 
-  // 7-8. Pruning before the move loop, at nodes where it is safe.
-  bool prunable = may_prune_here && list.count >= 2;
+  // 7-8. Pruning before the move loop, at nodes where it is safe (razoring
+  // never at a deferred node, whose static score is above beta).
+  bool prunable = may_prune_here && move_count >= 2;
   bool may_reduce = false, may_prune = false, futile = false;
   if (prunable) {
     may_reduce = true;
@@ -137,6 +143,8 @@ int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in
     hash_move = tt_probe(*ctx.tt, p.key, e) ? e.move : 0;
     list.moves[0] &= ~FLAG_BITS;
   }
+
+  if (deferred) generate_moves(p, GEN_ALL);
 
   // 10-11. Hash move first; a forced move is searched one ply deeper.
   hash_move_first(list, hash_move);

@@ -1,4 +1,6 @@
 // Legal move generation: which moves, in which order, with which ordering flags.
+#include <fstream>
+
 #include "common/helpers.h"
 
 // The generated moves (of the piece on `from` only, when given) in list
@@ -19,7 +21,11 @@ static std::string listed(Board& b, int mode, const char* from) {
 
 TEST(Generate, LegalMovesInOrderWithFlags) {
   const char *pin = "4k3/4r3/8/8/7b/8/4RN2/4K3 w - - 0 1", *rooks = "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1";
-  struct Case { const char* fen; int mode; const char *from, *moves; } cases[] = {
+  struct Case {
+    const char* fen;
+    int mode;
+    const char *from, *moves;
+  } cases[] = {
       {START_FEN, GEN_ALL, nullptr,
        "a2a3 a2a4 b2b3 b2b4 c2c3 c2c4 d2d3 d2d4 e2e3 e2e4 f2f3 f2f4 g2g3 g2g4 h2h3 h2h4 b1a3 b1c3 g1f3 g1h3"},
       {START_FEN, GEN_TACTICAL, nullptr, ""},
@@ -46,4 +52,32 @@ TEST(Generate, LegalMovesInOrderWithFlags) {
   };
   static Board b;
   for (const Case& c : cases) EXPECT_EQ(listed(load(b, c.fen), c.mode, c.from), c.moves) << c.fen << " mode " << c.mode;
+}
+
+// The quick test for two legal moves answers as the full count does, in
+// every position two plies from those of tests/perft.txt, and where pins or
+// a single escape leave fewer.
+static void expect_two_moves_as_counted(Board& b, int plies, const std::string& fen) {
+  Position& p = *b.current;
+  prepare_node(p);
+  generate_moves(p, GEN_ALL);
+  MoveList list = p.moves;
+  ASSERT_EQ(has_two_legal_moves(p), list.count >= 2) << fen << " after " << b.ply_count << " plies";
+  for (int i = 0; plies > 0 && i < list.count; ++i) {
+    make_move(b, list.moves[i]);
+    expect_two_moves_as_counted(b, plies - 1, fen);
+    take_back(b);
+  }
+}
+
+TEST(Generate, TwoLegalMovesAsCounted) {
+  static Board b;
+  std::ifstream file(VELTA_SOURCE_DIR "/tests/perft.txt");
+  ASSERT_TRUE(file) << "tests/perft.txt";
+  for (std::string line; std::getline(file, line);)
+    if (!line.empty() && line[0] != '#')
+      expect_two_moves_as_counted(load(b, line.substr(0, line.find('|')).c_str()), 2, line);
+  for (const char* fen : {"7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", "7k/6Q1/8/8/8/8/8/K7 b - - 0 1",
+                          "7k/6np/7P/8/3B4/8/8/K7 b - - 0 1", "k7/8/1K6/8/8/8/8/3R4 b - - 0 1"})
+    expect_two_moves_as_counted(load(b, fen), 0, fen);
 }
