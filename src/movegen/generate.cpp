@@ -11,10 +11,13 @@ namespace {
 
 // What the generator needs of the current record, gathered once per call.
 // A counting generator (COUNT) only counts the moves it would generate, and
-// reads no attack maps.
+// reads no attack maps. Which moves a mode keeps, by whether they carry an
+// ordering key: the keyed and tactical modes only keyed ones, the quiet mode
+// only the others.
 struct Generator {
   MoveList* list;
   int mode;
+  bool keep_keyed, keep_quiet;
   int counted;
   int king, enemy_king;
   Bitboard targets, evasion, pinned, discoverers;
@@ -55,7 +58,7 @@ inline Bitboard unpinned(const Generator& g, int from, Bitboard destinations) {
 // with their flags: check when the destination attacks the enemy king,
 // discovered when leaving the origin uncovers a line to it, escape when an
 // attacked, undefended piece reaches a square the opponent does not attack.
-// The tactical mode keeps only moves with an ordering key.
+// The mode decides which of them are kept.
 template <bool COUNT>
 [[gnu::always_inline]] inline void add_moves_from(Generator& g, const Position& p, int type, int from,
                                                   Bitboard destinations, Move extra) {
@@ -71,16 +74,18 @@ template <bool COUNT>
   MoveList& list = *g.list;
   int count = list.count;
   Bitboard allowed = unpinned(g, from, destinations);
-  // The tactical mode keeps moves with a flag: unless every move of this
-  // piece may carry one (an advancing pawn, a piece uncovering a line), only
-  // captures, checks and escapes can.
-  if (g.mode == GEN_TACTICAL && !extra && !(g.discoverers & bit(from))) allowed &= enemies | check_to | escape_to;
+  // Unless every move of this piece may carry a key (an advancing pawn, a
+  // piece uncovering a line), only captures, checks and escapes carry one.
+  if (!extra && !(g.discoverers & bit(from))) {
+    if (!g.keep_quiet) allowed &= enemies | check_to | escape_to;
+    if (!g.keep_keyed) allowed &= ~(enemies | check_to | escape_to);
+  }
   for (Bitboard b = allowed; b;) {
     int to = pop_lsb(b);
     Move m = base | Move(to) | Move((check_to >> to) & 1) << CHECK_BIT | Move((escape_to >> to) & 1) << ESCAPE_BIT |
              discovered_flag(g, from, to);
     if (enemies & bit(to)) m |= Move(captured_type(*p.them, to)) << CAPTURED_SHIFT;
-    if (g.mode != GEN_TACTICAL || (m & ORDER_KEY_MASK)) list.moves[count++] = m;
+    if (m & ORDER_KEY_MASK ? g.keep_keyed : g.keep_quiet) list.moves[count++] = m;
   }
   list.count = count;
 }
@@ -216,10 +221,14 @@ void add_castling(Generator& g, const Position& p) {
   Bitboard blocked = p.occupied | (COUNT ? crossed & ~safe_squares(g, p, crossed) : g.their_attacks);
   Bitboard without_king = p.occupied & ~bit(k);
   Bitboard enemy_king = bit(g.enemy_king);
-  if ((p.castling & bit(k + 3)) && !(blocked & (bit(k + 1) | bit(k + 2))))
-    append<COUNT>(g, encode_move(k, k + 2, KING) | (rook_attack(k + 1, without_king) & enemy_king ? MOVE_CHECK : 0));
+  // A castling move is keyed when it gives check.
+  auto add = [&](int to, int rook_to) {
+    bool check = rook_attack(rook_to, without_king) & enemy_king;
+    if (check ? g.keep_keyed : g.keep_quiet) append<COUNT>(g, encode_move(k, to, KING) | (check ? MOVE_CHECK : 0));
+  };
+  if ((p.castling & bit(k + 3)) && !(blocked & (bit(k + 1) | bit(k + 2)))) add(k + 2, k + 1);
   if ((p.castling & bit(k - 4)) && !(blocked & (bit(k - 1) | bit(k - 2))) && !(p.occupied & bit(k - 3)))
-    append<COUNT>(g, encode_move(k, k - 2, KING) | (rook_attack(k - 1, without_king) & enemy_king ? MOVE_CHECK : 0));
+    add(k - 2, k - 1);
 }
 
 template <bool COUNT>
@@ -228,6 +237,8 @@ Generator generate(Position& p, int mode) {
   const AttackInfo& theirs = *p.them->attack_info;
   Generator g{&p.moves,
               mode,
+              mode != GEN_QUIET,
+              mode == GEN_ALL || mode == GEN_CAPTURES || mode == GEN_QUIET,
               0,
               p.us->king_square,
               p.them->king_square,
@@ -239,19 +250,20 @@ Generator generate(Position& p, int mode) {
               theirs.attacks[0],
               p.us->passed_pawns | p.us->colour->far_half,
               theirs.check_squares};
-  p.moves.count = 0;
+  if (!COUNT && mode != GEN_QUIET) p.moves.count = 0;
   bool double_check = ours.checkers & (ours.checkers - 1);
   if (!double_check) {
     Bitboard seventh = p.us->colour->is_white ? 0x00ff000000000000ULL : 0xff00ULL;
     Bitboard pawns = p.us->pieces[PAWN];
-    for (Bitboard b = pawns & seventh; b;) {
+    // Promotions and en passant captures are keyed moves.
+    for (Bitboard b = g.keep_keyed ? pawns & seventh : 0; b;) {
       int from = pop_lsb(b);
       Bitboard forward = front_span[p.us->colour->is_white][from] & ~p.occupied;
       Bitboard captures =
           (p.us->colour->is_white ? white_pawn_attacks[from] : black_pawn_attacks[from]) & p.them->pieces[0];
       add_promotions<COUNT>(g, p, from, (forward | captures) & g.evasion);
     }
-    if (p.ep_square) add_en_passant<COUNT>(g, p);
+    if (p.ep_square && g.keep_keyed) add_en_passant<COUNT>(g, p);
     // Captures only: a pawn that attacks no target has none.
     Bitboard movers = pawns & ~seventh;
     if (mode == GEN_CAPTURES) movers = pawns_attacking(movers, g.targets & g.evasion, p.us->colour->is_white);
@@ -259,7 +271,8 @@ Generator generate(Position& p, int mode) {
     add_piece_moves<COUNT>(g, p);
   }
   add_king_moves<COUNT>(g, p);
-  if (mode == GEN_ALL && !ours.checkers && (p.castling & bit(g.king))) add_castling<COUNT>(g, p);
+  bool castles = mode == GEN_ALL || mode == GEN_KEYED || mode == GEN_QUIET;
+  if (castles && !ours.checkers && (p.castling & bit(g.king))) add_castling<COUNT>(g, p);
   return g;
 }
 

@@ -95,8 +95,10 @@ inline void prepare_node(Position& p) {
   prepare_generation(p);
 }
 
-// Generator modes.
-constexpr int GEN_ALL = 0, GEN_TACTICAL = 1, GEN_CAPTURES = 2;
+// Generator modes: all legal moves; those with an ordering key but castling;
+// captures and promotions; those with an ordering key; those without, added
+// after the moves already in the list (together with GEN_KEYED, all moves).
+constexpr int GEN_ALL = 0, GEN_TACTICAL = 1, GEN_CAPTURES = 2, GEN_KEYED = 3, GEN_QUIET = 4;
 // Fills p.moves with legal moves. Requires prepare_node(p).
 void generate_moves(Position& p, int mode);
 // The number of legal moves, without building them. Requires prepare_node(p),

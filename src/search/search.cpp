@@ -54,6 +54,19 @@ void keep_searched_root_moves(const SearchContext& ctx, MoveList& list) {
   list.count = kept;
 }
 
+// Below the root a node's moves come in two stages: those with an ordering
+// key first, the quiet ones when the move loop reaches them (or when the
+// hash move is quiet). Picking ranks each move by a value no other move
+// shares, so the stages change no order. The root takes all its moves at
+// once, only those this search of it takes part in. Returns whether quiet
+// moves are still to come.
+bool first_stage(SearchContext& ctx, Position& p, int ply) {
+  if (ply > 0) return generate_moves(p, GEN_KEYED), true;
+  generate_moves(p, GEN_ALL);
+  if (ctx.search_moves.count || ctx.excluded.count) keep_searched_root_moves(ctx, p.moves);
+  return false;
+}
+
 void hash_move_first(MoveList& list, Move hash_move) {
   int i = hash_move ? find_move(list, hash_move) : -1;
   if (i < 0) return;
@@ -90,7 +103,7 @@ int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in
   // whether it has two legal moves: its moves are generated if it is not settled.
   const bool deferred =
       ply > 0 && may_prune_here && (depth > 2 ? eval > beta : eval - REVERSE_FUTILITY_MARGIN * depth >= beta);
-  if (!deferred) generate_moves(p, GEN_ALL);
+  bool quiets_to_come = !deferred && first_stage(ctx, p, ply);
   Move hash_move = 0;
   if (TTEntry e; tt_probe(*ctx.tt, p.key, e)) {
     hash_move = e.move;
@@ -109,11 +122,11 @@ int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in
     }
   }
 
-  // 6. Legal moves; none means mate or stalemate. At the root, only the moves
-  // this search of it takes part in.
+  // 6. Legal moves; none means mate or stalemate. The count is exact below
+  // two, else at least two.
   MoveList& list = p.moves;
-  if (ply == 0 && (ctx.search_moves.count || ctx.excluded.count)) keep_searched_root_moves(ctx, list);
-  int move_count = !deferred ? list.count : has_two_legal_moves(p) ? 2 : count_legal_moves(p);
+  bool listed = !deferred && (!quiets_to_come || list.count >= 2);
+  int move_count = listed ? list.count : has_two_legal_moves(p) ? 2 : count_legal_moves(p);
   if (move_count == 0) return in_check ? ply - MATE : 0;
 
   // 7-8. Pruning before the move loop, at nodes where it is safe (razoring
@@ -137,29 +150,32 @@ int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in
       futile = alpha >= eval + FUTILITY_MARGIN[depth];
     }
   } else if (!hash_move && pv_node && depth > 2) {
-    // 9. Internal iterative deepening finds a first move for a PV node.
+    // 9. Internal iterative deepening finds a first move for a PV node (its
+    // search used this node's move list).
     search(ctx, ply, horizon - 2, alpha, beta, in_check);
     TTEntry e;
     hash_move = tt_probe(*ctx.tt, p.key, e) ? e.move : 0;
-    list.moves[0] &= ~FLAG_BITS;
+    quiets_to_come = first_stage(ctx, p, ply);
   }
-
-  if (deferred) generate_moves(p, GEN_ALL);
+  if (deferred) quiets_to_come = first_stage(ctx, p, ply);
 
   // 10-11. Hash move first; a forced move is searched one ply deeper.
+  if (hash_move && quiet(hash_move) && quiets_to_come) generate_moves(p, GEN_QUIET), quiets_to_come = false;
   hash_move_first(list, hash_move);
-  if (list.count == 1 && horizon <= MAX_PLY - 1) ++horizon;
+  if (move_count == 1 && horizon <= MAX_PLY - 1) ++horizon;
 
   // 12. The move loop.
   const int side = p.us->colour->is_white;
   int best = -INFINITE_SCORE, quiet_count = 0;
   Move best_move = 0;
   uint64_t snapshot = state.nodes;
-  for (int i = 0; i < list.count; ++i) {
-    int a = std::max(alpha, best);
+  for (int i = 0;; ++i) {
     // Futility: once only quiet moves are left, none is searched (and none is
-    // ranked). The root, a PV node, never prunes.
+    // generated or ranked). The root, a PV node, never prunes.
     if (ply > 0 && i >= 1 && may_prune && futile && only_quiet_moves_left(ctx, ply, i)) break;
+    if (i == list.count && quiets_to_come) generate_moves(p, GEN_QUIET), quiets_to_come = false;
+    if (i == list.count) break;
+    int a = std::max(alpha, best);
     Move m;
     if (ply > 0) {
       m = pick_best(ctx, ply, i);

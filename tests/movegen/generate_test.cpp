@@ -1,5 +1,6 @@
 // Legal move generation: which moves, in which order, with which ordering flags.
 #include <fstream>
+#include <vector>
 
 #include "common/helpers.h"
 
@@ -54,30 +55,52 @@ TEST(Generate, LegalMovesInOrderWithFlags) {
   for (const Case& c : cases) EXPECT_EQ(listed(load(b, c.fen), c.mode, c.from), c.moves) << c.fen << " mode " << c.mode;
 }
 
-// The quick test for two legal moves answers as the full count does, in
-// every position two plies from those of tests/perft.txt, and where pins or
-// a single escape leave fewer.
-static void expect_two_moves_as_counted(Board& b, int plies, const std::string& fen) {
+// In every position two plies from those of tests/perft.txt: the keyed and
+// quiet stages together list the same moves as the whole generation, each
+// with its flags and in the same order within its stage; and the quick test
+// for two legal moves answers as the full count does (also where pins or a
+// single escape leave fewer).
+static std::vector<Move> moves_of(const MoveList& list, int from, bool keyed) {
+  std::vector<Move> moves;
+  for (int i = from; i < list.count; ++i)
+    if (bool(list.moves[i] & ORDER_KEY_MASK) == keyed) moves.push_back(list.moves[i]);
+  return moves;
+}
+
+static void expect_stages_and_count(Board& b, int plies, const std::string& fen) {
   Position& p = *b.current;
   prepare_node(p);
+  generate_moves(p, GEN_KEYED);
+  int keyed_count = p.moves.count;
+  // Counting between the stages leaves the list as it is.
+  bool two = has_two_legal_moves(p);
+  int counted = count_legal_moves(p);
+  generate_moves(p, GEN_QUIET);
+  MoveList staged = p.moves;
   generate_moves(p, GEN_ALL);
   MoveList list = p.moves;
-  ASSERT_EQ(has_two_legal_moves(p), list.count >= 2) << fen << " after " << b.ply_count << " plies";
+  std::string where = fen + " after " + std::to_string(b.ply_count) + " plies";
+  ASSERT_EQ(moves_of(staged, 0, true), moves_of(list, 0, true)) << where;
+  ASSERT_EQ(moves_of(staged, keyed_count, false), moves_of(list, 0, false)) << where;
+  ASSERT_EQ(staged.count, list.count) << where;
+  ASSERT_EQ(two, list.count >= 2) << where;
+  ASSERT_EQ(counted, list.count) << where;
   for (int i = 0; plies > 0 && i < list.count; ++i) {
     make_move(b, list.moves[i]);
-    expect_two_moves_as_counted(b, plies - 1, fen);
+    expect_stages_and_count(b, plies - 1, fen);
     take_back(b);
   }
 }
 
-TEST(Generate, TwoLegalMovesAsCounted) {
+TEST(Generate, StagesAndCount) {
   static Board b;
   std::ifstream file(VELTA_SOURCE_DIR "/tests/perft.txt");
   ASSERT_TRUE(file) << "tests/perft.txt";
   for (std::string line; std::getline(file, line);)
     if (!line.empty() && line[0] != '#')
-      expect_two_moves_as_counted(load(b, line.substr(0, line.find('|')).c_str()), 2, line);
-  for (const char* fen : {"7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", "7k/6Q1/8/8/8/8/8/K7 b - - 0 1",
-                          "7k/6np/7P/8/3B4/8/8/K7 b - - 0 1", "k7/8/1K6/8/8/8/8/3R4 b - - 0 1"})
-    expect_two_moves_as_counted(load(b, fen), 0, fen);
+      expect_stages_and_count(load(b, line.substr(0, line.find('|')).c_str()), 2, line);
+  for (const char* fen :
+       {"7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", "7k/6Q1/8/8/8/8/8/K7 b - - 0 1", "7k/6np/7P/8/3B4/8/8/K7 b - - 0 1",
+        "k7/8/1K6/8/8/8/8/3R4 b - - 0 1", "5k2/8/8/8/8/8/8/4K2R w K - 0 1"})
+    expect_stages_and_count(load(b, fen), 0, fen);
 }
