@@ -100,8 +100,7 @@ void make_null_move(Board& b) {
   Position& n = (&c)[1];
   c.move_played = 0;
   copy_forward(c, n);
-  n.key ^= ZobristKeys[KEY_WHITE_TO_MOVE];
-  if (c.ep_square) n.key ^= en_passant_key(c.ep_square);
+  n.key = key_after_null(c);
   n.ep_square = 0;
   n.occupied = c.occupied;
   n.halfmove_clock = c.halfmove_clock + 1;

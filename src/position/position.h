@@ -193,6 +193,10 @@ void make_move(Board& b, Move m, uint64_t key);
 // The key of the position a move leads to.
 uint64_t key_after(const Position& p, Move m);
 void make_null_move(Board& b);
+// The key after passing the move.
+inline uint64_t key_after_null(const Position& p) {
+  return p.key ^ ZobristKeys[KEY_WHITE_TO_MOVE] ^ (p.ep_square ? en_passant_key(p.ep_square) : 0);
+}
 inline void take_back(Board& b) {
   --b.ply_count;
   --b.current;

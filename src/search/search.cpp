@@ -104,6 +104,8 @@ int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in
   const bool deferred =
       ply > 0 && may_prune_here && (depth > 2 ? eval > beta : eval - REVERSE_FUTILITY_MARGIN * depth >= beta);
   bool quiets_to_come = !deferred && first_stage(ctx, p, ply);
+  // The null move's search starts right after the probe.
+  if (deferred && depth > 2) tt_prefetch(*ctx.tt, key_after_null(p));
   Move hash_move = 0;
   if (TTEntry e; tt_probe(*ctx.tt, p.key, e)) {
     hash_move = e.move;
@@ -138,7 +140,6 @@ int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in
     if (eval > beta && depth > 2) {
       // Null move: if passing still fails high, so will a real move.
       make_null_move(board);
-      tt_prefetch(*ctx.tt, board.current->key);
       int v = -search(ctx, ply + 1, horizon - (depth / 4 + 3), -beta, -alpha, 0);
       take_back(board);
       if (v >= beta) return eval;
