@@ -150,6 +150,18 @@ void add_pawn_moves(Generator& g, const Position& p, Bitboard pawns) {
   }
 }
 
+// The pawns that may have a move with an ordering key: those advancing or
+// uncovering a line, exposed ones, those that can capture, and those one or
+// two steps behind a square that checks.
+Bitboard keyed_pawn_candidates(const Generator& g, const Position& p, Bitboard pawns) {
+  int white = p.us->colour->is_white;
+  Bitboard check = g.check_squares[PAWN];
+  Bitboard behind = white ? check >> 8 | check >> 16 : check << 8 | check << 16;
+  Bitboard exposed = g.their_attacks & ~g.our_attacks;
+  Bitboard capturing = pawns_attacking(pawns, p.them->pieces[0] & g.evasion, white);
+  return pawns & (g.advancing | g.discoverers | exposed | behind | capturing);
+}
+
 inline Bitboard piece_attacks(int type, int s, Bitboard occupied) {
   switch (type) {
     case KNIGHT: return knight_attacks[s];
@@ -267,6 +279,7 @@ Generator generate(Position& p, int mode) {
     // Captures only: a pawn that attacks no target has none.
     Bitboard movers = pawns & ~seventh;
     if (mode == GEN_CAPTURES) movers = pawns_attacking(movers, g.targets & g.evasion, p.us->colour->is_white);
+    if (!g.keep_quiet) movers = keyed_pawn_candidates(g, p, movers);
     add_pawn_moves<COUNT>(g, p, movers);
     add_piece_moves<COUNT>(g, p);
   }

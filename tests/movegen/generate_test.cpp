@@ -1,4 +1,5 @@
 // Legal move generation: which moves, in which order, with which ordering flags.
+#include <cstdlib>
 #include <fstream>
 #include <vector>
 
@@ -57,19 +58,25 @@ TEST(Generate, LegalMovesInOrderWithFlags) {
 
 // In every position two plies from those of tests/perft.txt: the keyed and
 // quiet stages together list the same moves as the whole generation, each
-// with its flags and in the same order within its stage; and the quick test
+// with its flags and in the same order within its stage; the tactical mode
+// lists the keyed moves but castling; and the quick test
 // for two legal moves answers as the full count does (also where pins or a
 // single escape leave fewer).
-static std::vector<Move> moves_of(const MoveList& list, int from, bool keyed) {
+static std::vector<Move> moves_of(const MoveList& list, int from, bool keyed, bool castling = true) {
   std::vector<Move> moves;
-  for (int i = from; i < list.count; ++i)
-    if (bool(list.moves[i] & ORDER_KEY_MASK) == keyed) moves.push_back(list.moves[i]);
+  for (int i = from; i < list.count; ++i) {
+    Move m = list.moves[i];
+    bool castles = move_piece(m) == KING && std::abs(move_from(m) - move_to(m)) == 2;
+    if (bool(m & ORDER_KEY_MASK) == keyed && (castling || !castles)) moves.push_back(m);
+  }
   return moves;
 }
 
 static void expect_stages_and_count(Board& b, int plies, const std::string& fen) {
   Position& p = *b.current;
   prepare_node(p);
+  generate_moves(p, GEN_TACTICAL);
+  MoveList tactical = p.moves;
   generate_moves(p, GEN_KEYED);
   int keyed_count = p.moves.count;
   // Counting between the stages leaves the list as it is.
@@ -83,6 +90,7 @@ static void expect_stages_and_count(Board& b, int plies, const std::string& fen)
   ASSERT_EQ(moves_of(staged, 0, true), moves_of(list, 0, true)) << where;
   ASSERT_EQ(moves_of(staged, keyed_count, false), moves_of(list, 0, false)) << where;
   ASSERT_EQ(staged.count, list.count) << where;
+  ASSERT_EQ(moves_of(tactical, 0, true), moves_of(list, 0, true, false)) << where;
   ASSERT_EQ(two, list.count >= 2) << where;
   ASSERT_EQ(counted, list.count) << where;
   for (int i = 0; plies > 0 && i < list.count; ++i) {
