@@ -66,6 +66,7 @@ template <bool COUNT>
     g.counted += popcount(unpinned(g, from, destinations));
     return;
   }
+  if (!destinations) return;
   bool exposed = (g.their_attacks & bit(from)) && !(g.our_attacks & bit(from));
   Bitboard escape_to = exposed ? ~g.their_attacks : 0;
   Bitboard check_to = g.check_squares[type];
