@@ -219,10 +219,24 @@ Move pick_best(SearchContext& ctx, int ply, int i);
 bool only_quiet_moves_left(SearchContext& ctx, int ply, int i);
 Move pick_best_root(SearchContext& ctx, int i);
 
-// Two bare kings, the fifty-move rule, or a third occurrence.
-bool is_draw(const Board& b);
-// Every 10000 nodes: the clock, waiting input and the progress line; returns the stop flag.
-int poll(SearchContext& ctx);
+// Two bare kings, the fifty-move rule, or a third occurrence of the position
+// since the last capture or pawn move (the game moves and the search path
+// share the stack).
+bool third_occurrence(const Board& b);
+inline bool is_draw(const Board& b) {
+  const Position& p = *b.current;
+  if (popcount(p.occupied) == 2 || p.halfmove_clock > 99) return true;
+  int k = b.ply_count;
+  return k >= 1 && b.stack[k - 1].halfmove_clock < p.halfmove_clock && third_occurrence(b);
+}
+// Every 10000 nodes: the clock, waiting input and the progress line; returns
+// the stop flag. A helper, or a search under a node limit, looks at every node.
+constexpr uint64_t POLL_INTERVAL = 10000;
+int poll_now(SearchContext& ctx);
+inline int poll(SearchContext& ctx) {
+  if (!ctx.abort && !ctx.limits.nodes && ctx.state.nodes % POLL_INTERVAL != 0) return ctx.state.stop;
+  return poll_now(ctx);
+}
 // Records the root's best move so far and reports the line (MultiPV lines
 // are reported together at the end of each iteration).
 void report_line(SearchContext& ctx, Move move, int score, int lower_bound);

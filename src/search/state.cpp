@@ -48,14 +48,11 @@ void reset_new_game(SearchContext& ctx) {
 
 uint64_t nodes_per_second(uint64_t nodes, uint64_t ms) { return ms ? nodes / ms * 1000 : 0; }
 
-// Two bare kings, fifty moves without capture or pawn move, or the third
-// occurrence of the position since the last capture or pawn move (the game
-// moves and the search path share the stack).
-bool is_draw(const Board& b) {
+// Walks back while the halfmove clock counts down, so through positions that
+// may repeat the current one.
+bool third_occurrence(const Board& b) {
   const Position& p = *b.current;
-  if (popcount(p.occupied) == 2 || p.halfmove_clock > 99) return true;
   int k = b.ply_count;
-  if (k < 1 || b.stack[k - 1].halfmove_clock >= p.halfmove_clock) return false;
   int matches = 0;
   for (int j = k - 1; j >= 0; --j) {
     if (b.stack[j].key == p.key && ++matches == 2) return true;
@@ -66,7 +63,7 @@ bool is_draw(const Board& b) {
 
 namespace {
 
-constexpr uint64_t POLL_INTERVAL = 10000, PROGRESS_INTERVAL = 2000000;  // nodes
+constexpr uint64_t PROGRESS_INTERVAL = 2000000;  // nodes
 // Under a node limit with helpers, the nodes a thread counts for the team at a time.
 constexpr uint64_t TEAM_BATCH = 256;
 
@@ -110,7 +107,7 @@ bool node_limit_reached(SearchContext& ctx) {
          ctx.team_nodes->fetch_add(TEAM_BATCH, std::memory_order_relaxed) + TEAM_BATCH >= limit;
 }
 
-int poll(SearchContext& ctx) {
+int poll_now(SearchContext& ctx) {
   SearchState& state = ctx.state;
   if (ctx.abort) {  // a helper: stopped by the main search, which counts its nodes
     ctx.published_nodes.store(state.nodes, std::memory_order_relaxed);
