@@ -54,11 +54,19 @@ void compute_pins(Position& p) {
   p.attack_info[WHITE].discoverers = at_black & white.pieces[0];
 }
 
+// The side not to move is never in check, and the side to move only when
+// the opponent's attack map covers its king; only the enemy king's check
+// squares are always needed (the generator flags checks with them).
 void compute_checks(Position& p) {
-  for (int x = 0; x < 2; ++x) {
-    int k = p.sides[x].king_square;
-    fill_check_squares(p.attack_info[x], k, x, p.occupied);
-    find_checkers(p.attack_info[x], p.sides[!x], k);
+  const SideState &us = *p.us, &them = *p.them;
+  AttackInfo &ours = *us.attack_info, &theirs = *them.attack_info;
+  fill_check_squares(theirs, them.king_square, them.colour->is_white, p.occupied);
+  theirs.checkers = 0, theirs.evasion_mask = ~Bitboard(0);
+  if (theirs.attacks[0] & bit(us.king_square)) {
+    fill_check_squares(ours, us.king_square, us.colour->is_white, p.occupied);
+    find_checkers(ours, them, us.king_square);
+  } else {
+    ours.checkers = 0, ours.evasion_mask = ~Bitboard(0);
   }
 }
 

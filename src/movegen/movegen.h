@@ -71,7 +71,8 @@ MagicBuild init_attack_tables();
 
 // Check information of both colours, in two parts: pinned pieces and
 // discovery candidates (what the evaluation reads), then check squares,
-// checkers and evasion masks (what the generator reads besides).
+// checkers and evasion masks (what the generator reads besides; it needs the
+// attack maps).
 void compute_pins(Position& p);
 void compute_checks(Position& p);
 // Whether square s, owned by the defender's colour, is attacked by the
