@@ -16,7 +16,6 @@ namespace {
 // only the others.
 struct Generator {
   MoveList* list;
-  int mode;
   bool keep_keyed, keep_quiet;
   int counted;
   int king, enemy_king;
@@ -249,7 +248,6 @@ Generator generate(Position& p, int mode) {
   const AttackInfo& ours = *p.us->attack_info;
   const AttackInfo& theirs = *p.them->attack_info;
   Generator g{&p.moves,
-              mode,
               mode != GEN_QUIET,
               mode == GEN_ALL || mode == GEN_CAPTURES || mode == GEN_QUIET,
               0,
