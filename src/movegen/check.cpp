@@ -61,12 +61,11 @@ void compute_checks(Position& p) {
   const SideState &us = *p.us, &them = *p.them;
   AttackInfo &ours = *us.attack_info, &theirs = *them.attack_info;
   fill_check_squares(theirs, them.king_square, them.colour->is_white, p.occupied);
-  theirs.checkers = 0, theirs.evasion_mask = ~Bitboard(0);
+  theirs.checkers = ours.checkers = 0;
+  theirs.evasion_mask = ours.evasion_mask = ~Bitboard(0);
   if (theirs.attacks[0] & bit(us.king_square)) {
     fill_check_squares(ours, us.king_square, us.colour->is_white, p.occupied);
     find_checkers(ours, them, us.king_square);
-  } else {
-    ours.checkers = 0, ours.evasion_mask = ~Bitboard(0);
   }
 }
 

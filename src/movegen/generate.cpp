@@ -3,6 +3,8 @@
 // the king may not enter); en passant captures, which remove two pieces from
 // one line, are tested on the board after the capture. Each move is marked
 // with the flags that move ordering reads.
+#include <algorithm>
+
 #include "movegen/movegen.h"
 
 namespace velta {
@@ -296,17 +298,17 @@ int count_legal_moves(Position& p) { return generate<true>(p, GEN_ALL).counted; 
 
 // Out of check, every destination of an unpinned knight, bishop, rook or
 // queen that is not its own side's is a legal move, and so is every king step
-// to a square the opponent does not attack: these usually settle it.
-bool has_two_legal_moves(Position& p) {
+// to a square the opponent does not attack: these usually find two.
+int count_legal_moves_up_to_two(Position& p) {
   const AttackInfo& ours = *p.us->attack_info;
-  if (ours.checkers) return count_legal_moves(p) >= 2;
+  if (ours.checkers) return std::min(count_legal_moves(p), 2);
   Bitboard free = ~p.us->pieces[0];
   int count = popcount(king_attacks[p.us->king_square] & free & ~p.them->attack_info->attacks[0]);
   const Bitboard* each = ours.piece_attacks;
   for (int type = KNIGHT; type <= QUEEN && count < 2; ++type)
     for (Bitboard pieces = p.us->pieces[type]; pieces && count < 2; ++each)
       if (!(ours.pinned & bit(pop_lsb(pieces)))) count += popcount(*each & free);
-  return count >= 2 || count_legal_moves(p) >= 2;
+  return count >= 2 ? 2 : std::min(count_legal_moves(p), 2);
 }
 
 }  // namespace velta

@@ -106,8 +106,8 @@ void generate_moves(Position& p, int mode);
 // or only prepare_count(p): the side to move's check information.
 int count_legal_moves(Position& p);
 void prepare_count(Position& p);
-// Whether there are at least two legal moves. Requires prepare_node(p).
-bool has_two_legal_moves(Position& p);
+// The number of legal moves, or 2 when there are more. Requires prepare_node(p).
+int count_legal_moves_up_to_two(Position& p);
 // prepare_node and all legal moves of the current record.
 inline MoveList& legal_moves(Board& b) {
   prepare_node(*b.current);

@@ -128,7 +128,7 @@ int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in
   // two, else at least two.
   MoveList& list = p.moves;
   bool listed = !deferred && (!quiets_to_come || list.count >= 2);
-  int move_count = listed ? list.count : has_two_legal_moves(p) ? 2 : count_legal_moves(p);
+  int move_count = listed ? list.count : count_legal_moves_up_to_two(p);
   if (move_count == 0) return in_check ? ply - MATE : 0;
 
   // 7-8. Pruning before the move loop, at nodes where it is safe (razoring
