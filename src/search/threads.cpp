@@ -28,8 +28,10 @@ struct HelperPool {
 
 namespace {
 
-void helper_main(HelperPool& pool, SearchContext& ctx) {
-  uint64_t seen = 0;
+// `seen` is the pool's search count when the helper was made: a helper made
+// after some searches must wait for the next one, not join one long finished
+// on a context that was never prepared.
+void helper_main(HelperPool& pool, SearchContext& ctx, uint64_t seen) {
   for (;;) {
     {
       std::unique_lock lock(pool.mutex);
@@ -92,7 +94,8 @@ void set_helper_count(HelperPool& pool, int count, TranspositionTable* tt) {
     ctx->team_nodes = &pool.team_nodes;
     pool.contexts.push_back(std::move(ctx));
   }
-  for (auto& ctx : pool.contexts) pool.threads.emplace_back(helper_main, std::ref(pool), std::ref(*ctx));
+  for (auto& ctx : pool.contexts)
+    pool.threads.emplace_back(helper_main, std::ref(pool), std::ref(*ctx), pool.generation);
 }
 
 int helper_count(const HelperPool& pool) { return int(pool.contexts.size()); }

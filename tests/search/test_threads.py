@@ -53,6 +53,23 @@ class Threads(unittest.TestCase):
                 self.assertLess(time.monotonic() - started, 0.05 * SLACK)
             self.assertEqual(engine.errors(), [])
 
+    def test_threads_changed_between_searches(self):
+        # Match managers re-send every option before each game to the same
+        # process: helpers made after a search must wait for the next one.
+        engine = start_velta(VELTA, threads=1)
+        self.addCleanup(engine.kill)
+        for threads in (1, 2, 4, 2, 1, 3, 3):
+            with self.subTest(threads=threads):
+                engine.send("setoption name Threads value %d" % threads, "setoption name Hash value 16",
+                            "ucinewgame", "position " + POSITIONS[1])
+                engine.ready()
+                pv = engine.search("go depth 7", 60 * SLACK)[-2].split(" pv ")[1].split()
+                self.assertIn(pv[0], engine.legal_moves("position " + POSITIONS[1]))
+        engine.send("setoption name Threads value 2")
+        engine.ready()
+        self.assertEqual(engine.close(), 0)
+        self.assertEqual(engine.errors(), [])
+
 
 if __name__ == "__main__":
     sys.exit(run_tests(VELTA))
