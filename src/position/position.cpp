@@ -100,6 +100,12 @@ void copy_record(Position& to, const Position& from) {
   link_record(to, from.us->colour->is_white);
 }
 
+void copy_game(Board& to, const Board& from) {
+  for (int i = 0; i <= from.ply_count; ++i) copy_record(to.stack[i], from.stack[i]);
+  to.ply_count = from.ply_count, to.dropped_plies = from.dropped_plies;
+  to.current = &to.stack[to.ply_count];
+}
+
 int piece_on(const Position& p, int s, int& colour) {
   for (int t = PAWN; t <= KING; ++t)
     for (colour = BLACK; colour <= WHITE; ++colour)

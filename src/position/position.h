@@ -160,6 +160,8 @@ inline constexpr char START_FEN[] = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR
 void link_record(Position& p, int white_to_move);
 // Copies a record (its board part and derived data) and re-links the copy.
 void copy_record(Position& to, const Position& from);
+// Copies a game, its records up to the current one, onto another board.
+void copy_game(Board& to, const Board& from);
 // 1 when either colour has nothing but its king and pawns.
 int has_king_and_pawns_only(const Position& p);
 // Type and colour of the piece on a square; NO_PIECE when it is empty.

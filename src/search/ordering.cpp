@@ -7,7 +7,7 @@
 #include <functional>
 #include <utility>
 
-#include "search/search.h"
+#include "search/internal.h"
 
 namespace velta {
 
@@ -134,6 +134,15 @@ Move pick_best(SearchContext& ctx, int ply, int i) {
   }
   order.history_version = ctx.history_version;
   return order.sorted ? list.moves[i] : select(order, list, i, list.count);
+}
+
+// The picking order with an empty history: every value differs, so sorting
+// by value gives the sequence that picking the best each time would.
+void order_moves(Position& p) {
+  static constexpr int32_t no_history[8][64] = {};
+  Move flip = p.us->colour->is_white ? 0 : MIRROR_RANKS;
+  std::sort(p.moves.moves, p.moves.moves + p.moves.count,
+            [&](Move a, Move b) { return order_value(no_history, a, flip) > order_value(no_history, b, flip); });
 }
 
 Move pick_best_root(SearchContext& ctx, int i) {

@@ -7,7 +7,7 @@
 
 #include "evaluation/evaluation.h"
 #include "movegen/movegen.h"
-#include "search/search.h"
+#include "search/internal.h"
 
 namespace velta {
 
@@ -102,7 +102,7 @@ bool skip_capture(const Position& p, Move m, int alpha, int eval) {
 
 }  // namespace
 
-int quiesce(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in_check) {
+int quiesce(SearchContext& ctx, int ply, int horizon, int alpha, int beta, bool in_check) {
   SearchState& state = ctx.state;
   if (state.stop) return 0;
   ++state.nodes;

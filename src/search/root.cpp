@@ -5,8 +5,7 @@
 #include <algorithm>
 
 #include "movegen/movegen.h"
-#include "search/report.h"
-#include "search/search.h"
+#include "search/internal.h"
 
 namespace velta {
 
@@ -27,7 +26,7 @@ int searched_root_moves(const SearchContext& ctx, const MoveList& moves) {
 
 // One iteration of a MultiPV search; returns the best line's score, or 0
 // when stopped (the lines of the last full iteration then stand).
-int search_lines(SearchContext& ctx, int depth, int wanted, int in_check) {
+int search_lines(SearchContext& ctx, int depth, int wanted, bool in_check) {
   SearchState& state = ctx.state;
   RootLine found[MAX_MULTIPV];
   ctx.excluded.count = 0;
@@ -55,14 +54,14 @@ int search_lines(SearchContext& ctx, int depth, int wanted, int in_check) {
 
 }  // namespace
 
-SearchResult search_root(SearchContext& ctx) {
+SearchResult search_position(SearchContext& ctx) {
   SearchState& state = ctx.state;
   state.start_clock = clock_ms();
   Position& root = *ctx.board.current;
   const MoveList& moves = legal_moves(ctx.board);
-  int in_check = root.us->attack_info->checkers != 0;
-  if (moves.count == 0) return {in_check ? "mate" : "pat", 0, 0, 0, false};
-  if (moves.count == 1) return {nullptr, moves.moves[0], 0, 0, false};
+  bool in_check = root.us->attack_info->checkers;
+  if (moves.count == 0) return {in_check ? "mate" : "pat", 0, 0, 0, false, {}};
+  if (moves.count == 1) return {nullptr, moves.moves[0], 0, 0, false, {}};
   state.root_in_tb = !ctx.helper_index && tb_covers(ctx, root) && tb_rank_root(ctx, moves);
   int wanted = std::min(std::max(ctx.limits.multipv, 1), searched_root_moves(ctx, moves));
   ctx.limits.multipv = wanted;
@@ -80,7 +79,7 @@ SearchResult search_root(SearchContext& ctx) {
   state.iteration_depth = 2;
   for (int depth = 2; !state.stop && keep_deepening(ctx.limits, score, depth); depth = state.iteration_depth) {
     state.seldepth = depth;
-    state.instability = state.time_extended = 0;
+    state.instability = 0, state.time_extended = false;
     score = iterate(depth);
     if (state.stop) break;
     ++state.iteration_depth;
@@ -92,7 +91,7 @@ SearchResult search_root(SearchContext& ctx) {
   }
   if (wanted > 1 && ctx.line_count) {
     state.reported_move = ctx.lines[0].move, state.reported_score = ctx.lines[0].score;
-    if (ctx.reports) state.pv_length = 0, collect_pv(ctx, state.reported_move);
+    if (ctx.sink) state.pv_length = 0, collect_pv(ctx, state.reported_move);
   }
   if (helped) stop_helpers(*ctx.pool), ctx.team_nodes = nullptr;
   state.elapsed_ms = uint64_t(clock_ms() - state.start_clock);
@@ -100,7 +99,30 @@ SearchResult search_root(SearchContext& ctx) {
   // A search stopped before it reported a move answers with the first root move.
   Move best = state.reported_move ? state.reported_move : root.moves.moves[0];
   Move ponder = state.reported_move && state.pv_length > 1 ? state.pv[1] : 0;
-  return {nullptr, best, ponder, state.reported_score, true};
+  SearchInfo closing = search_info(ctx, state.reported_score);
+  closing.depth = state.reported_depth, closing.seldepth = state.reported_seldepth;
+  return {nullptr, best, ponder, state.reported_score, true, closing};
+}
+
+SearchResult search_root(SearchContext& ctx, const Board& game, const SearchRequest& request) {
+  copy_game(ctx.board, game);
+  ctx.limits = request.limits;
+  ctx.search_moves = request.search_moves;
+  ctx.pondering = request.pondering;
+  ctx.on_ponderhit = request.on_ponderhit;
+  ctx.tb = request.tb;
+  return search_position(ctx);
+}
+
+SearchContext* create_search(TranspositionTable* tt, SearchSignals* signals, const OutputSink* sink) {
+  SearchContext* ctx = new SearchContext{};
+  ctx->tt = tt, ctx->signals = signals, ctx->sink = sink;
+  return ctx;
+}
+
+void destroy_search(SearchContext* ctx) {
+  if (ctx) destroy_pool(ctx->pool);
+  delete ctx;
 }
 
 }  // namespace velta

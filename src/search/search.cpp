@@ -8,7 +8,7 @@
 
 #include "evaluation/evaluation.h"
 #include "movegen/movegen.h"
-#include "search/search.h"
+#include "search/internal.h"
 
 namespace velta {
 
@@ -76,7 +76,7 @@ void hash_move_first(MoveList& list, Move hash_move) {
 
 }  // namespace
 
-int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in_check) {
+int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, bool in_check) {
   // 1-4: horizon, node count, poll, draws (the root is searched even when drawn).
   if (ply >= horizon) return quiesce(ctx, ply, horizon, alpha, beta, in_check);
   SearchState& state = ctx.state;
@@ -140,7 +140,7 @@ int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in
     if (eval > beta && depth > 2) {
       // Null move: if passing still fails high, so will a real move.
       make_null_move(board);
-      int v = -search(ctx, ply + 1, horizon - (depth / 4 + 3), -beta, -alpha, 0);
+      int v = -search(ctx, ply + 1, horizon - (depth / 4 + 3), -beta, -alpha, false);
       take_back(board);
       if (v >= beta) return eval;
     } else if (depth <= 2) {
@@ -188,7 +188,7 @@ int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in
     if (quiet(m)) ++quiet_count;
     if (quiet(m) && i >= 1 && may_prune && quiet_count >= 3 && history_entry(ctx, side, m) < 0) break;
     int r = quiet_count >= 3 && may_reduce ? reduction_table[std::min(i, REDUCTION_ROWS - 1)][depth] : 0;
-    int child_in_check = (m & (MOVE_CHECK | MOVE_DISCOVERED)) != 0;
+    bool child_in_check = m & (MOVE_CHECK | MOVE_DISCOVERED);
 
     uint64_t key = key_after(p, m);
     tt_prefetch(*ctx.tt, key);
@@ -206,7 +206,7 @@ int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in
     if (v > best) {
       best_move = m & ~FLAG_BITS;
       if (ply == 0 && ctx.limits.mode != LIMIT_DEPTH) {
-        report_line(ctx, best_move, v, 1);
+        report_line(ctx, best_move, v, true);
         if (i > 0 && !ctx.excluded.count) state.instability = 1;
         if (state.iteration_depth > 1 && v < state.previous_score - SCORE_DROP && !ctx.excluded.count)
           state.instability = 2;
@@ -226,7 +226,7 @@ int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, int in
 
   // 13. Store, with the window the node was called with.
   tt_store(*ctx.tt, p.key, best_move, best, alpha, beta, depth);
-  if (ply == 0) report_line(ctx, best_move, best, 0);
+  if (ply == 0) report_line(ctx, best_move, best, false);
   return best;
 }
 

@@ -4,8 +4,7 @@
 #include <cstring>
 
 #include "movegen/movegen.h"
-#include "search/report.h"
-#include "search/search.h"
+#include "search/internal.h"
 
 namespace velta {
 
@@ -99,6 +98,8 @@ void collect_pv(SearchContext& ctx, Move move) {
 // exactly. With helpers, each thread adds a batch of its nodes to the team's
 // count and stops once the count reaches the limit: no thread runs on while
 // another one, the main search included, waits for a processor.
+namespace {
+
 bool node_limit_reached(SearchContext& ctx) {
   uint64_t limit = ctx.limits.nodes, nodes = ctx.state.nodes;
   if (!limit) return false;
@@ -107,45 +108,80 @@ bool node_limit_reached(SearchContext& ctx) {
          ctx.team_nodes->fetch_add(TEAM_BATCH, std::memory_order_relaxed) + TEAM_BATCH >= limit;
 }
 
-int poll_now(SearchContext& ctx) {
+// What the one who runs the search has signalled: "ponderhit", which brings
+// the limits of the go line with the clock counted from its arrival, and stop.
+void read_signals(SearchContext& ctx) {
+  const SearchSignals& signals = *ctx.signals;
+  if (ctx.pondering && signals.ponderhit.load(std::memory_order_acquire)) {
+    int multipv = ctx.limits.multipv;  // the lines this search settled on
+    ctx.pondering = false;
+    ctx.limits = ctx.on_ponderhit;
+    ctx.limits.multipv = multipv;
+    ctx.state.pondered_ms = uint64_t(signals.ponderhit_clock.load(std::memory_order_relaxed) - ctx.state.start_clock);
+  }
+  if (signals.stop.load(std::memory_order_relaxed)) ctx.state.stop = true;
+}
+
+}  // namespace
+
+bool poll_now(SearchContext& ctx) {
   SearchState& state = ctx.state;
-  if (ctx.abort) {  // a helper: stopped by the main search, which counts its nodes
+  if (ctx.helper_index) {  // stopped by the main search, which counts its nodes
     ctx.published_nodes.store(state.nodes, std::memory_order_relaxed);
     ctx.published_tbhits.store(state.tbhits, std::memory_order_relaxed);
-    if (ctx.abort->load(std::memory_order_relaxed) || node_limit_reached(ctx)) state.stop = 1;
+    if (ctx.signals->stop.load(std::memory_order_relaxed) || node_limit_reached(ctx)) state.stop = true;
     return state.stop;
   }
-  if (node_limit_reached(ctx)) state.stop = 1;
+  if (node_limit_reached(ctx)) state.stop = true;
   if (state.nodes == 0 || state.nodes % POLL_INTERVAL != 0) return state.stop;
   refresh_clock(ctx);
-  if (budget_spent(ctx)) state.stop = 1;
-  if (!ctx.reports) return state.stop;
-  poll_input(ctx);
-  if (state.nodes % PROGRESS_INTERVAL == 0) report_progress(ctx);
+  if (budget_spent(ctx)) state.stop = true;
+  if (ctx.signals) read_signals(ctx);
+  if (ctx.sink && state.nodes % PROGRESS_INTERVAL == 0) {
+    SearchInfo info = search_info(ctx, 0);
+    info.current_move = state.current_root_move, info.current_move_number = state.current_root_move_number;
+    ctx.sink->progress(info);
+  }
   return state.stop;
 }
 
-void report_line(SearchContext& ctx, Move move, int score, int lower_bound) {
+SearchInfo search_info(SearchContext& ctx, int score) {
+  const SearchState& state = ctx.state;
+  SearchInfo info{};
+  info.depth = state.iteration_depth, info.seldepth = state.seldepth, info.score = score;
+  info.elapsed_ms = state.elapsed_ms, info.nps = state.nps;
+  info.nodes = state.nodes + state.helper_nodes, info.tbhits = state.tbhits + state.helper_tbhits;
+  info.hashfull = hashfull(*ctx.tt);
+  info.tables = ctx.tb.largest > 0;
+  info.pv = state.pv, info.pv_length = state.pv_length;
+  return info;
+}
+
+void report_line(SearchContext& ctx, Move move, int score, bool lower_bound) {
   SearchState& state = ctx.state;
   // A root the tables cover shows their score, unless the search found a mate.
   if (state.root_in_tb && !is_mate_score(score)) score = state.tb_root_score;
   state.reported_score = score;
   state.reported_move = move;
   state.reported_depth = state.iteration_depth, state.reported_seldepth = state.seldepth;
-  if (!ctx.reports || ctx.limits.multipv > 1) return;
+  if (!ctx.sink || ctx.limits.multipv > 1) return;
   refresh_clock(ctx);
   state.pv_length = 0;
   collect_pv(ctx, move);
-  report_iteration(ctx, score, lower_bound);
+  SearchInfo info = search_info(ctx, score);
+  info.lower_bound = lower_bound;
+  ctx.sink->root_line(info);
 }
 
 void report_lines(SearchContext& ctx) {
-  if (!ctx.reports) return;
+  if (!ctx.sink) return;
   refresh_clock(ctx);
   for (int i = 0; i < ctx.line_count; ++i) {
     ctx.state.pv_length = 0;
     collect_pv(ctx, ctx.lines[i].move);
-    report_multipv(ctx, i);
+    SearchInfo info = search_info(ctx, ctx.lines[i].score);
+    info.seldepth = ctx.lines[i].seldepth, info.multipv = i + 1;
+    ctx.sink->multipv_line(info);
   }
 }
 

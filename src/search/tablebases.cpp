@@ -4,7 +4,7 @@
 // found and nothing here is called.
 #include <algorithm>
 
-#include "search/search.h"
+#include "search/internal.h"
 
 #ifdef VELTA_SYZYGY
 #include <tbprobe.h>
@@ -13,9 +13,6 @@
 namespace velta {
 
 namespace {
-
-int largest;      // pieces of the largest table loaded; 0: none (written only between searches)
-bool initialised;  // the library holds tables (or their index) to release
 
 // Fathom's results from the side to move's point of view.
 constexpr unsigned LOSS = 0, BLESSED_LOSS = 1, DRAW = 2, CURSED_WIN = 3, WIN = 4;
@@ -53,16 +50,7 @@ int score_of(unsigned wdl, bool rule50, int win) {
 
 // tb_init releases the tables loaded before (a tb_free before it would
 // release them twice); an empty path loads none but keeps the old count.
-int tb_load(const char* path) {
-  initialised = true;
-  largest = tb_init(path) && *path ? int(TB_LARGEST) : 0;
-  return largest;
-}
-
-void tb_release() {
-  if (initialised) tb_free();
-  initialised = false, largest = 0;
-}
+int tb_load(const char* path) { return tb_init(path) && *path ? int(TB_LARGEST) : 0; }
 
 bool tb_probe(const SearchContext& ctx, const Position& p, int ply, int& score) {
   Pieces x = pieces_of(p);
@@ -134,15 +122,14 @@ bool tb_rank_root(SearchContext& ctx, const MoveList& moves) {
 
 #else
 
-int tb_load(const char*) { return largest = 0; }
-void tb_release() {}
+int tb_load(const char*) { return 0; }
 bool tb_probe(const SearchContext&, const Position&, int, int&) { return false; }
 bool tb_rank_root(SearchContext&, const MoveList&) { return false; }
 
 #endif
 
 bool tb_covers(const SearchContext& ctx, const Position& p) {
-  return ctx.tb.enabled && largest && !p.castling && popcount(p.occupied) <= largest;
+  return ctx.tb.largest && !p.castling && popcount(p.occupied) <= std::min(ctx.tb.largest, ctx.tb.probe_limit);
 }
 
 bool tb_available() {

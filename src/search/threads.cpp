@@ -1,8 +1,8 @@
 // Lazy SMP: helper threads search the same root as the main search, each
 // with its own context, and help it only through the shared transposition
 // table. They start some iterations one or two plies deeper, so that they
-// reach other parts of the tree first, and never print: the main search owns
-// the input, the clock and every line.
+// reach other parts of the tree first, and never report: the main search
+// owns the clock and every line.
 #include <algorithm>
 #include <condition_variable>
 #include <memory>
@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "search/search.h"
+#include "search/internal.h"
 
 namespace velta {
 
@@ -22,7 +22,7 @@ struct HelperPool {
   uint64_t generation = 0;  // one more for each search started
   int running = 0;          // helpers still searching
   bool quit = false;
-  std::atomic<bool> stop{false};
+  SearchSignals signals;                // the helpers' stop, raised by the main search
   std::atomic<uint64_t> team_nodes{0};  // every thread's nodes under a node limit, in batches
 };
 
@@ -39,7 +39,7 @@ void helper_main(HelperPool& pool, SearchContext& ctx, uint64_t seen) {
       if (pool.quit) return;
       seen = pool.generation;
     }
-    search_root(ctx);
+    search_position(ctx);
     std::lock_guard lock(pool.mutex);
     if (--pool.running == 0) pool.done.notify_all();
   }
@@ -60,11 +60,7 @@ void join_all(HelperPool& pool) {
 // The helper gets the main search's game and root moves; it searches without
 // limits of its own until the main search stops it.
 void prepare(SearchContext& helper, const SearchContext& main) {
-  const Board& from = main.board;
-  Board& to = helper.board;
-  for (int i = 0; i <= from.ply_count; ++i) copy_record(to.stack[i], from.stack[i]);
-  to.ply_count = from.ply_count, to.dropped_plies = from.dropped_plies;
-  to.current = &to.stack[to.ply_count];
+  copy_game(helper.board, main.board);
   reset_after_search(helper);
   helper.limits.mode = LIMIT_DEPTH;
   helper.limits.depth_limit = MAX_PLY;
@@ -77,32 +73,33 @@ void prepare(SearchContext& helper, const SearchContext& main) {
 
 }  // namespace
 
-HelperPool* create_pool() { return new HelperPool; }
-
 void destroy_pool(HelperPool* pool) {
   if (pool) join_all(*pool);
   delete pool;
 }
 
-void set_helper_count(HelperPool& pool, int count, TranspositionTable* tt) {
+// Creating, resizing and destroying the helpers are the only steps that allocate.
+void set_search_threads(SearchContext& ctx, int threads) {
+  if (!ctx.pool) ctx.pool = new HelperPool;
+  HelperPool& pool = *ctx.pool;
   join_all(pool);
-  for (int i = 0; i < count; ++i) {
-    auto ctx = std::make_unique<SearchContext>();
-    ctx->tt = tt;
-    ctx->helper_index = i + 1;
-    ctx->abort = &pool.stop;
-    ctx->team_nodes = &pool.team_nodes;
-    pool.contexts.push_back(std::move(ctx));
+  for (int i = 1; i < threads; ++i) {
+    auto helper = std::make_unique<SearchContext>();
+    helper->tt = ctx.tt;
+    helper->helper_index = i;
+    helper->signals = &pool.signals;
+    helper->team_nodes = &pool.team_nodes;
+    pool.contexts.push_back(std::move(helper));
   }
-  for (auto& ctx : pool.contexts)
-    pool.threads.emplace_back(helper_main, std::ref(pool), std::ref(*ctx), pool.generation);
+  for (auto& helper : pool.contexts)
+    pool.threads.emplace_back(helper_main, std::ref(pool), std::ref(*helper), pool.generation);
 }
 
 int helper_count(const HelperPool& pool) { return int(pool.contexts.size()); }
 
 void start_helpers(HelperPool& pool, SearchContext& main) {
   for (auto& helper : pool.contexts) prepare(*helper, main);
-  pool.stop = false;
+  pool.signals.stop = false;
   pool.team_nodes = 0;
   main.team_nodes = &pool.team_nodes;
   {
@@ -114,7 +111,7 @@ void start_helpers(HelperPool& pool, SearchContext& main) {
 }
 
 void stop_helpers(HelperPool& pool) {
-  pool.stop = true;
+  pool.signals.stop = true;
   std::unique_lock lock(pool.mutex);
   pool.done.wait(lock, [&] { return pool.running == 0; });
 }

@@ -2,7 +2,7 @@
 // a search, and the extension granted to an unsettled root.
 #include <chrono>
 
-#include "search/search.h"
+#include "search/internal.h"
 
 namespace velta {
 
@@ -31,7 +31,7 @@ bool budget_spent(SearchContext& ctx) {
   if (limits.mode == LIMIT_DEPTH || limits.time_budget > ctx.state.elapsed_ms - ctx.state.pondered_ms) return false;
   // An unsettled root may take twice the time while the clock can afford it.
   if (ctx.state.instability && 4 * limits.time_budget <= limits.spare_time) {
-    ctx.state.time_extended = 1;
+    ctx.state.time_extended = true;
     limits.time_budget *= 2;
     return false;
   }

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <thread>
 
-#include "search/search.h"
+#include "search/internal.h"
 
 namespace velta {
 

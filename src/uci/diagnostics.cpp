@@ -27,11 +27,6 @@ uint64_t print_summary(uint64_t nodes, int64_t start) {
   return ms;
 }
 
-void print_move(Move m) {
-  char text[MOVE_TEXT_SIZE];
-  move_text(m, text);
-  printf("%s", text);
-}
 
 int print_move_long(Move m) {
   char text[MOVE_TEXT_SIZE];
@@ -58,14 +53,14 @@ void list_moves(const MoveList& list, bool mirrored) {
 }
 
 // The leaf count `depth` plies below the current record; sets `interrupted`
-// and returns a partial count when input waits.
-uint64_t count_paths(Board& b, int depth, bool& interrupted) {
+// and returns a partial count once the stop signal is up.
+uint64_t count_paths(Board& b, int depth, const SearchSignals& signals, bool& interrupted) {
   if (depth <= PERFT_SLICE_DEPTH) return perft(b, depth);
   const MoveList& list = legal_moves(b);
   uint64_t total = 0;
-  for (int i = 0; i < list.count && !(interrupted = interrupted || input_state() == INPUT_WAITING); ++i) {
+  for (int i = 0; i < list.count && !(interrupted = interrupted || signals.stop); ++i) {
     make_move(b, list.moves[i]);
-    total += count_paths(b, depth - 1, interrupted);
+    total += count_paths(b, depth - 1, signals, interrupted);
     take_back(b);
   }
   return total;
@@ -73,19 +68,23 @@ uint64_t count_paths(Board& b, int depth, bool& interrupted) {
 
 // Counts below each root move, printing "move: count" for every move
 // finished before an interruption; depth 1 lists the moves on one line.
-uint64_t divide(Board& b, int depth, bool& interrupted) {
+// Each line is written with one call (a command may be answered meanwhile).
+uint64_t divide(Board& b, int depth, const SearchSignals& signals, bool& interrupted) {
   const MoveList& list = legal_moves(b);
+  char text[MAX_MOVES * 6 + 2];
   if (depth == 1) {
-    for (int i = 0; i < list.count; ++i) print_move(list.moves[i]), printf(" ");
-    printf("\n");
+    int length = 0;
+    for (int i = 0; i < list.count; ++i) length += move_text(list.moves[i], text + length), text[length++] = ' ';
+    text[length] = '\0';
+    printf("%s\n", text);
     return uint64_t(list.count);
   }
   uint64_t total = 0;
   for (int i = 0; i < list.count && !interrupted; ++i) {
     make_move(b, list.moves[i]);
-    uint64_t count = count_paths(b, depth - 1, interrupted);
+    uint64_t count = count_paths(b, depth - 1, signals, interrupted);
     take_back(b);
-    if (!interrupted) print_move(list.moves[i]), printf(": %llu\n", (unsigned long long)count);
+    if (!interrupted) move_text(list.moves[i], text), printf("%s: %llu\n", text, (unsigned long long)count);
     total += count;
   }
   return total;
@@ -134,31 +133,27 @@ void print_board(const Board& b) {
   printf("fen = %s\n", fen);
 }
 
-void perft_command(const char* args) {
-  SearchContext& ctx = *engine.context;
-  int depth = 1;
-  if (sscanf(args, "%i", &depth) != 1) depth = 1;
-  if (depth > STACK_SIZE - 2 - ctx.board.ply_count)
-    return report_refusal(refuse("perft depth fits in the position stack", "depth", args));
+void perft_job(Engine& e, int depth) {
+  Board& game = *e.game;
   int64_t start = clock_ms();
   bool interrupted = false;
-  uint64_t nodes = depth < 1 ? 1 : divide(ctx.board, depth, interrupted);  // a depth below 1 counts the position itself
+  // A depth below 1 counts the position itself.
+  uint64_t nodes = depth < 1 ? 1 : divide(game, depth, e.signals, interrupted);
   if (interrupted) info_string("perft interrupted");
   print_summary(nodes, start);
-  reset_new_game(ctx);
+  reset_new_game(*e.search);
 }
 
-void debug_command() {
-  SearchContext& ctx = *engine.context;
-  Position& p = *ctx.board.current;
+void debug_command(Engine& e) {
+  Position& p = *e.game->current;
   prepare_node(p);
-  print_board(ctx.board);
+  print_board(*e.game);
   int s = evaluate(p);
   print_score(s);
   if (is_mate_score(s)) printf(" [%i half-moves]", plies_to_mate(s));
   printf("\n\n");
   generate_moves(p, GEN_ALL);
-  for (int i = 0; i < p.moves.count; ++i) pick_best(ctx, 0, i);
+  order_moves(p);
   list_moves(p.moves, false);
   list_moves(p.moves, true);
 }
@@ -168,30 +163,31 @@ void print_bench_line(const BenchResult& bench) {
          (unsigned long long)nodes_per_second(bench.nodes, bench.ms));
 }
 
-// Single-threaded whatever the Threads option says, and without endgame
-// tables, so that the node total stays the search's signature.
-BenchResult bench_command() {
-  SearchContext& ctx = *engine.context;
-  HelperPool* pool = ctx.pool;
-  TablebaseUse tb = ctx.tb;
-  ctx.pool = nullptr;
-  ctx.tb.enabled = false;
+// A search context of its own: single-threaded whatever the Threads option
+// says, without endgame tables and never stopped, so that the node total
+// stays the search's signature. The game is left as it was.
+BenchResult bench_command(Engine& e) {
+  SearchSignals never;
+  SearchContext* ctx = create_search(&e.table, &never, &PROTOCOL_SINK);
+  Board* board = new Board;
+  SearchRequest request{};
+  request.limits.mode = LIMIT_DEPTH;
+  request.limits.depth_limit = BENCH_DEPTH;
   tt_wait_until_provided();
   int64_t start = clock_ms();
   uint64_t total = 0;
   for (const char* fen : BENCH_POSITIONS) {
-    set_position(ctx.board, fen);
-    reset_new_game(ctx);
-    print_board(ctx.board);
-    ctx.limits.mode = LIMIT_DEPTH;
-    ctx.limits.depth_limit = BENCH_DEPTH;
-    print_result(ctx, search_root(ctx));
-    total += ctx.state.nodes;
-    reset_new_game(ctx);
+    set_position(*board, fen);
+    reset_new_game(*ctx);
+    print_board(*board);
+    SearchResult result = search_root(*ctx, *board, request);
+    print_result(result, e.options.ponder);
+    total += result.info.nodes;
+    reset_new_game(*ctx);
   }
   uint64_t ms = print_summary(total, start);
-  ctx.pool = pool;
-  ctx.tb = tb;
+  delete board;
+  destroy_search(ctx);
   return {total, ms};
 }
 

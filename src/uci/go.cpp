@@ -1,11 +1,9 @@
-// The "go" command: the search limits from the words of the line, the
-// search, the commands that arrive while it runs, the wait of an infinite or
-// ponder search for its release, and the answer.
+// The "go" command's line: the search limits from its words, the root moves,
+// and how the command loop treats the search (infinite, ponder, unbounded).
 #include <cstdio>
 #include <cstring>
 
 #include "movegen/movegen.h"
-#include "search/report.h"
 #include "uci/uci.h"
 
 namespace velta {
@@ -34,18 +32,22 @@ struct GoRequest {
   int depth;
 };
 
-// Reads the words; the legal moves after "searchmoves" go to ctx.search_moves.
-GoRequest read_request(const char* args, SearchContext& ctx) {
+// Reads the words; the legal moves after "searchmoves" go to `search_moves`.
+GoRequest read_request(const char* args, const Board& game, MoveList& search_moves) {
   GoRequest r{};
   r.first = NONE, r.moves_to_go = DEFAULT_MOVES_TO_GO;
-  static char text[LINE_SIZE];
+  char text[LINE_SIZE];
   snprintf(text, sizeof text, "%s", args);
   char* words[LINE_SIZE / 2];
   int n = 0;
   char* rest = nullptr;
   for (char* w = strtok_r(text, " ", &rest); w; w = strtok_r(nullptr, " ", &rest)) words[n++] = w;
-  const MoveList& legal = legal_moves(ctx.board);
-  ctx.search_moves.count = 0;
+  Position root;
+  copy_record(root, *game.current);
+  prepare_node(root);
+  generate_moves(root, GEN_ALL);
+  const MoveList& legal = root.moves;
+  search_moves.count = 0;
   for (int i = 0; i < n; ++i) {
     Keyword k = keyword_of(words[i]);
     if (i == 0) r.first = k;
@@ -53,7 +55,7 @@ GoRequest read_request(const char* args, SearchContext& ctx) {
     if (k == NONE || r.given[k]) continue;
     if (k == SEARCHMOVES) {
       for (; i + 1 < n && keyword_of(words[i + 1]) == NONE; ++i)
-        if (Move m = find_move_text(legal, words[i + 1])) ctx.search_moves.moves[ctx.search_moves.count++] = m;
+        if (Move m = find_move_text(legal, words[i + 1])) search_moves.moves[search_moves.count++] = m;
       r.given[k] = true;
       continue;
     }
@@ -103,74 +105,28 @@ SearchLimits limits_of(const GoRequest& r, bool white, int overhead) {
   return limits;
 }
 
-// Acts on a command that arrives while a search runs or waits for release.
-void during_search(const char* line, SearchContext& ctx) {
-  if (!*line || !strcmp(line, "debug on") || !strcmp(line, "debug off")) return;
-  if (!strcmp(line, "isready")) {
-    printf("readyok\n");
-  } else if (!strcmp(line, "ponderhit")) {
-    if (!engine.pondering) return;
-    // The clock starts now, with the limits of the "go" line.
-    engine.pondering = engine.infinite = false;
-    engine.released = true;
-    ctx.limits = engine.on_ponderhit;
-    ctx.state.pondered_ms = uint64_t(clock_ms() - ctx.state.start_clock);
-  } else {
-    ctx.state.stop = 1;
-    engine.released = true;
-    if (!strcmp(line, "quit"))
-      engine.quit = true;
-    else if (strcmp(line, "stop"))
-      engine.has_pending = true, snprintf(engine.pending, sizeof engine.pending, "%s", line);
-  }
-}
-
-// An infinite or ponder search that has ended by itself keeps its answer
-// until it is released, blocked on the input meanwhile.
-void wait_for_release(SearchContext& ctx) {
-  static char line[LINE_SIZE];
-  while (!engine.released) {
-    if (!read_line(line)) return void(engine.quit = true);
-    during_search(line, ctx);
-  }
-}
-
 }  // namespace
 
-void read_go_limits(const char* args, SearchContext& ctx) {
-  GoRequest r = read_request(args, ctx);
-  SearchLimits& limits = ctx.limits;
-  limits = limits_of(r, ctx.board.current->us->colour->is_white, engine.options.move_overhead);
-  limits.multipv = engine.options.multipv;
-  engine.pondering = r.given[PONDER];
-  engine.infinite = r.given[INFINITE] || engine.pondering;
-  if (engine.pondering) {
+GoCommand read_go(const char* args, const Board& game, const OptionValues& options) {
+  GoCommand go{};
+  GoRequest r = read_request(args, game, go.request.search_moves);
+  SearchLimits limits = limits_of(r, game.current->us->colour->is_white, options.move_overhead);
+  limits.multipv = options.multipv;
+  go.pondering = r.given[PONDER];
+  go.infinite = r.given[INFINITE] || go.pondering;
+  if (go.pondering) {
     // Pondering has no limits of its own; "ponderhit" brings the line's.
-    engine.on_ponderhit = limits;
+    go.request.on_ponderhit = limits;
     limits = SearchLimits{LIMIT_TIME, 0, 0, INFINITE_BUDGET, 0, 0, limits.multipv};
   }
-}
-
-void poll_input(SearchContext& ctx) {
-  static char line[LINE_SIZE];
-  int input;
-  while (!ctx.state.stop && (input = input_state()) == INPUT_WAITING && read_line(line)) during_search(line, ctx);
-  // The end of input stops a search that would never end: an infinite one,
-  // or one with nothing but the depth cap to stop it (a mate search).
-  const SearchLimits& l = ctx.limits;
-  bool unbounded = l.time_budget >= INFINITE_BUDGET || (l.mode == LIMIT_DEPTH && l.depth_limit >= MAX_PLY && !l.nodes);
-  if (unbounded && input_state() == INPUT_CLOSED) ctx.state.stop = 1, engine.released = engine.quit = true;
-}
-
-void go_command(const char* args) {
-  SearchContext& ctx = *engine.context;
-  engine.released = false;
-  read_go_limits(args, ctx);
-  SearchResult result = search_root(ctx);
-  if (engine.infinite) wait_for_release(ctx);
-  print_result(ctx, result);
-  engine.infinite = engine.pondering = false;
-  reset_after_search(ctx);
+  go.request.limits = limits;
+  go.request.pondering = go.pondering;
+  go.request.tb = options.tb;
+  // A search the end of input must stop: one without end, or with nothing
+  // but the depth cap to stop it (a mate search).
+  go.unbounded = limits.time_budget >= INFINITE_BUDGET ||
+                 (limits.mode == LIMIT_DEPTH && limits.depth_limit >= MAX_PLY && !limits.nodes);
+  return go;
 }
 
 }  // namespace velta

@@ -1,22 +1,26 @@
 // Start-up and the command loop.
 //
-// The first word of a normalised line selects the command; commands without
-// arguments must stand alone. While a search runs, the search reads the input
-// every 10000 nodes: "isready" is answered at once, "ponderhit" turns a
-// ponder search into a timed one, and any other command stops the search and
-// is carried out after its "bestmove".
-//   uci           identification and options, ending "uciok"
-//   isready       "readyok", once the transposition table is ready
-//   setoption     "setoption name <name> [value <value>]"
-//   ucinewgame    start position, empty tables
-//   position      "position startpos|fen <FEN> [moves ...]": sets the root, nothing printed
-//   go            search; "info" lines and one "bestmove"
-//   stop, ponderhit, debug on|off: nothing outside a search
-//   perft         move-path counts with a summary line
-//   debug         board, static score and legal moves
-//   bench         four fixed depth-12 searches with a summary line
-//   quit          exit with status 0 (end of input does the same)
-//   anything else "Unknown command : '<line>'"
+// The loop alone reads the input, one normalised line at a time; its first
+// word selects the command, and commands without arguments must stand alone.
+// "go" and "perft" run as a job on a thread of their own, so the loop goes
+// on reading while they run.
+//   command       answer                                  arriving during a job
+//   uci           identification and options, "uciok"    ends it, then answered
+//   isready       "readyok" once the table is resident   during a search: "readyok" at once
+//   setoption     "setoption name <name> [value <v>]"     ends it, then carried out
+//   ucinewgame    start position, empty tables            ends it, then carried out
+//   position      "startpos|fen <FEN> [moves ...]"        ends it, then carried out
+//   go            a search: "info" lines, one "bestmove"  ends it, then a new search
+//   stop          nothing                                 ends it: "bestmove"
+//   ponderhit     nothing                                 a ponder search goes on under its clock
+//   debug on|off  nothing                                 nothing during a search
+//   perft         move-path counts and a summary line     ends it, then a new count
+//   debug         board, static score and legal moves     ends it, then answered
+//   bench         four fixed depth-12 searches, a summary ends it, then answered
+//   quit          exit with status 0                      ends it ("bestmove" first), then exit
+//   anything else "Unknown command : '<line>'"           ends it, then answered
+// Any line ends a perft (an interrupted count says so). The end of input acts
+// as "quit", but a search with a limit of its own is first let finish.
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -26,8 +30,6 @@
 #include "uci/uci.h"
 
 namespace velta {
-
-Engine engine;
 
 namespace {
 
@@ -44,39 +46,38 @@ void print_magics(const char* name, const uint64_t* magics) {
   printf("\n");
 }
 
-void new_game() {
-  set_position(engine.context->board, START_FEN);
-  reset_new_game(*engine.context);
+void new_game(Engine& e) {
+  set_position(*e.game, START_FEN);
+  reset_new_game(*e.search);
 }
 
 // Plays the words after "moves" up to the first that fails a check.
-void play_moves(char* words) {
+void play_moves(Board& game, char* words) {
   char* rest = nullptr;
   for (char* word = strtok_r(words, " ", &rest); word; word = strtok_r(nullptr, " ", &rest)) {
-    Refusal refusal = play_move(engine.context->board, word);
+    Refusal refusal = play_move(game, word);
     if (refusal.check) return report_refusal(refusal);
   }
 }
 
 // "startpos [moves ...]" or "fen <FEN> [moves ...]"; false when it is neither.
-bool set_root_position(const char* args) {
-  static char text[LINE_SIZE];
+bool set_root_position(Board& game, const char* args) {
+  char text[LINE_SIZE];
   snprintf(text, sizeof text, "%s", args);
   char* moves = strstr(text, " moves");
   if (moves && (moves[6] == ' ' || moves[6] == '\0'))
     *moves = '\0', moves += strlen(" moves");
   else
     moves = nullptr;
-  Board& board = engine.context->board;
   if (!strcmp(text, "startpos")) {
-    set_position(board, START_FEN);
+    set_position(game, START_FEN);
   } else if (!strncmp(text, "fen ", 4)) {
-    Refusal refusal = set_position(board, text + 4);
+    Refusal refusal = set_position(game, text + 4);
     if (refusal.check) return report_refusal(refusal), true;
   } else {
     return false;
   }
-  if (moves) play_moves(moves);
+  if (moves) play_moves(game, moves);
   return true;
 }
 
@@ -88,11 +89,105 @@ void ready() {
   printf("readyok\n");
 }
 
-bool next_line(char* line) {
-  if (!engine.has_pending) return read_line(line);
-  engine.has_pending = false;
-  snprintf(line, LINE_SIZE, "%s", engine.pending);
+// The job thread of a search. An infinite or ponder search that ends by
+// itself keeps its answer until it is released.
+void run_search(Engine& e) {
+  SearchResult result = search_root(*e.search, *e.game, e.request);
+  if (e.infinite) {
+    std::unique_lock lock(e.mutex);
+    e.release.wait(lock, [&] { return e.released; });
+  }
+  print_result(result, e.options.ponder);
+  reset_after_search(*e.search);
+}
+
+void start_job(Engine& e, bool search, int perft_depth) {
+  if (!search) e.infinite = e.pondering = e.unbounded = false;
+  e.signals.stop = e.signals.ponderhit = false;
+  e.released = false;
+  e.job_is_search = search;
+  e.job = search ? std::thread(run_search, std::ref(e)) : std::thread(perft_job, std::ref(e), perft_depth);
+}
+
+void release(Engine& e) {
+  std::lock_guard lock(e.mutex);
+  e.released = true;
+  e.release.notify_all();
+}
+
+// Stops the running job (a finished one needs no stop) and waits for its answer.
+void end_job(Engine& e) {
+  e.signals.stop = true;
+  release(e);
+  e.job.join();
+}
+
+void perft(Engine& e, const char* args) {
+  int depth = 1;
+  if (sscanf(args, "%i", &depth) != 1) depth = 1;
+  if (depth > STACK_SIZE - 2 - e.game->ply_count)
+    return report_refusal(refuse("perft depth fits in the position stack", "depth", args));
+  start_job(e, false, depth);
+}
+
+// "go perft N" is "perft N", as testing tools send it.
+void go(Engine& e, const char* args) {
+  if (!strncmp(args, "perft", 5) && (args[5] == ' ' || !args[5])) return perft(e, args + 5);
+  GoCommand command = read_go(args, *e.game, e.options);
+  e.request = command.request;
+  e.infinite = command.infinite, e.pondering = command.pondering, e.unbounded = command.unbounded;
+  start_job(e, true, 0);
+}
+
+// A line that leaves a running search alone; false for every other.
+bool during_search(Engine& e, const char* line) {
+  if (!*line || !strcmp(line, "debug on") || !strcmp(line, "debug off")) return true;
+  if (!strcmp(line, "isready")) return printf("readyok\n"), true;
+  if (strcmp(line, "ponderhit")) return false;
+  if (e.pondering) {
+    // The clock starts now, with the limits of the "go" line.
+    e.signals.ponderhit_clock = clock_ms();
+    e.signals.ponderhit.store(true, std::memory_order_release);
+    e.pondering = false;
+    const SearchLimits& l = e.request.on_ponderhit;
+    e.unbounded = l.time_budget >= INFINITE_BUDGET;
+    release(e);
+  }
   return true;
+}
+
+// Carries out a line with no job running; false when the program must end.
+bool execute(Engine& e, const char* line) {
+  const char* args = strchr(line, ' ');
+  size_t length = args ? size_t(args - line) : strlen(line);
+  args = args ? args + 1 : "";
+  bool alone = !*args;
+  auto is = [&](const char* name) { return strlen(name) == length && !strncmp(line, name, length); };
+  if (!*line || (alone && (is("stop") || is("ponderhit"))) || !strcmp(line, "debug on") || !strcmp(line, "debug off"))
+    return true;
+  else if (alone && is("uci"))
+    print_identification(e);
+  else if (is("setoption"))
+    set_option(e, args);
+  else if (alone && is("isready"))
+    ready();
+  else if (alone && is("ucinewgame"))
+    new_game(e);
+  else if (is("position") && set_root_position(*e.game, args))
+    return true;
+  else if (is("go"))
+    go(e, args);
+  else if (is("perft"))
+    perft(e, args);
+  else if (alone && is("debug"))
+    debug_command(e);
+  else if (alone && is("bench"))
+    bench_command(e);
+  else if (alone && is("quit"))
+    return false;
+  else
+    printf("Unknown command : '%s'\n", line);
+  return e.exit_status == 0;
 }
 
 }  // namespace
@@ -110,7 +205,7 @@ void report_refusal(const Refusal& refusal) {
   fprintf(stderr, "engine: check failed: %s (%s %s)\n", refusal.check, refusal.field, refusal.word);
 }
 
-bool start_engine() {
+bool start_engine(Engine& e) {
   setvbuf(stdout, nullptr, _IONBF, 0);
   init_eval_tables();
   MagicBuild magics = init_attack_tables();
@@ -124,63 +219,50 @@ bool start_engine() {
   printf("%s ('quit' to exit)\n", ENGINE_NAME);
   report_processor_features();
   init_reduction_table();
-  engine.context = new SearchContext{};
-  engine.context->tt = &engine.table;
-  engine.context->reports = true;
-  engine.context->pool = create_pool();
-  engine.options = Options{false, 1, 0};
-  engine.context->tb = TablebaseUse{false, 1, true};
-  if (!create_table(DEFAULT_HASH_MB)) return false;
-  new_game();
+  use_standard_input(e.input);
+  e.game = new Board;
+  e.search = create_search(&e.table, &e.signals, &PROTOCOL_SINK);
+  e.options = OptionValues{};
+  if (!set_default_options(e)) return false;
+  new_game(e);
   return true;
 }
 
-void stop_engine() {
-  destroy_pool(engine.context->pool);
-  tb_release();
-  tt_release(engine.table);
-  delete engine.context;
-  engine.context = nullptr;
+void stop_engine(Engine& e) {
+  if (e.job.joinable()) end_job(e);
+  destroy_search(e.search);
+  if (e.options.tb_loaded) tb_load("");
+  tt_release(e.table);
+  delete e.game;
+  e.search = nullptr, e.game = nullptr;
 }
 
-bool execute(const char* line) {
-  const char* args = strchr(line, ' ');
-  size_t length = args ? size_t(args - line) : strlen(line);
-  args = args ? args + 1 : "";
-  bool alone = !*args;
-  auto is = [&](const char* name) { return strlen(name) == length && !strncmp(line, name, length); };
-  if (!*line || (alone && (is("stop") || is("ponderhit"))) || !strcmp(line, "debug on") || !strcmp(line, "debug off"))
-    return true;
-  else if (alone && is("uci"))
-    print_identification();
-  else if (is("setoption"))
-    set_option(args);
-  else if (alone && is("isready"))
-    ready();
-  else if (alone && is("ucinewgame"))
-    new_game();
-  else if (is("position") && set_root_position(args))
-    return true;
-  else if (is("go"))
-    go_command(args);
-  else if (is("perft"))
-    perft_command(args);
-  else if (alone && is("debug"))
-    debug_command();
-  else if (alone && is("bench"))
-    bench_command();
-  else if (alone && is("quit"))
-    return false;
-  else
-    printf("Unknown command : '%s'\n", line);
-  return engine.exit_status == 0 && !engine.quit;
-}
-
-int command_loop() {
-  static char line[LINE_SIZE];
-  while (next_line(line) && execute(line)) {
+bool handle_line(Engine& e, const char* line) {
+  if (e.job.joinable()) {
+    if (e.job_is_search && during_search(e, line)) return true;
+    end_job(e);
+    if (!strcmp(line, "stop")) return true;
   }
-  return engine.exit_status;
+  return execute(e, line);
+}
+
+int finish_input(Engine& e) {
+  if (e.job.joinable()) {
+    if (e.unbounded) e.signals.stop = true, release(e);
+    e.job.join();
+  }
+  return e.exit_status;
+}
+
+void wait_for_job(Engine& e) {
+  if (e.job.joinable()) e.job.join();
+}
+
+int command_loop(Engine& e) {
+  char line[LINE_SIZE];
+  while (read_line(e.input, line))
+    if (!handle_line(e, line)) return e.exit_status;
+  return finish_input(e);
 }
 
 }  // namespace velta

@@ -5,6 +5,7 @@
 // before the processor has been checked.
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "uci/uci.h"
 
@@ -19,14 +20,13 @@ int main(int argc, char** argv) {
             "Velta needs a processor with the POPCNT and BMI2 instructions (Intel since 2013, AMD since 2015)\n");
     return 1;
   }
-  if (!velta::start_engine()) return 1;
+  auto engine = std::make_unique<velta::Engine>();
+  if (!velta::start_engine(*engine)) return 1;
   int status = 0;
-  if (bench) {
-    velta::use_memory_input("", 0);  // whatever waits on the input, the bench runs to its end
-    velta::print_bench_line(velta::bench_command());
-  } else {
-    status = velta::command_loop();
-  }
-  velta::stop_engine();
+  if (bench)
+    velta::print_bench_line(velta::bench_command(*engine));
+  else
+    status = velta::command_loop(*engine);
+  velta::stop_engine(*engine);
   return status;
 }

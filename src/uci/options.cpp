@@ -1,5 +1,6 @@
-// The UCI options: the "uci" answer and "setoption". Names match without
-// regard to case; the words after "value" are the value.
+// The UCI options, each written once in OPTIONS: the "uci" answer lists the
+// table and "setoption" reads it. Names match without regard to case; the
+// words after "value" are the value.
 #include <strings.h>
 
 #include <cstdio>
@@ -11,106 +12,125 @@ namespace velta {
 
 namespace {
 
-constexpr int MAX_HASH_MB = 65536, MAX_MOVE_OVERHEAD = 5000, MAX_THREADS = 1024;
+enum OptionType { CHECK, SPIN, BUTTON, STRING };
 
-// A spin value within its range; false for a value that is no number.
-bool read_spin(const char* value, int low, int high, int& out) {
-  int n;
-  if (sscanf(value, "%i", &n) != 1) return false;
-  out = n < low ? low : n > high ? high : n;
-  return true;
-}
+// What setting an option does, given its value: the number of a spin (within
+// its range when `clamped`) or check (0, 1), or the text of a string.
+using Setter = void (*)(Engine& e, int number, const char* text);
 
-// "true" or "false", in any case.
-bool read_check(const char* value, bool& out) {
-  if (strcasecmp(value, "true") && strcasecmp(value, "false")) return false;
-  out = !strcasecmp(value, "true");
-  return true;
-}
+struct Option {
+  const char* name;
+  OptionType type;
+  int initial, min, max;  // spin and check (0: false, 1: true)
+  const char* initial_text;
+  bool clamped;  // a spin value out of range is brought into it (else the setter judges it)
+  Setter set;
+};
 
 // A power of two from 1 to 65536 is taken; a size in range but not a power of
 // two is rounded down to one; anything else falls back to the default.
-bool set_hash(const char* value) {
-  int megabytes;
-  if (sscanf(value, "%i", &megabytes) != 1) return info_string("Invalid value for Hash: %s", value), true;
-  if (megabytes > 1 && megabytes <= MAX_HASH_MB && !valid_table_size(megabytes)) {
+void set_hash(Engine& e, int megabytes, const char*) {
+  if (megabytes > 1 && megabytes <= 65536 && !valid_table_size(megabytes)) {
     int rounded = 1;
     while (rounded * 2 <= megabytes) rounded *= 2;
     info_string("Hash %i MB rounded down to a power of two: %i MB", megabytes, rounded);
     megabytes = rounded;
   }
-  return create_table(megabytes);
+  if (!create_table(e, megabytes)) e.exit_status = 1;
+}
+
+void set_threads(Engine& e, int threads, const char*) {
+  e.options.threads = threads;
+  set_search_threads(*e.search, threads);
 }
 
 // Folders separated by ':'; "<empty>" (or nothing) for none.
-void set_syzygy_path(const char* path) {
+void set_syzygy_path(Engine& e, int, const char* path) {
   bool none = !*path || !strcmp(path, "<empty>");
+  if (none && !e.options.tb_loaded) return;
   if (!none && !tb_available())
     return info_string("This build reads no Syzygy tables (it was built without the Fathom library)");
-  int pieces = tb_load(none ? "" : path);
-  engine.context->tb.enabled = pieces > 0;
+  e.options.tb.largest = tb_load(none ? "" : path);
+  e.options.tb_loaded = true;
   if (none) return;
-  if (pieces)
-    info_string("Syzygy tables found in %s: up to %i pieces", path, pieces);
+  if (e.options.tb.largest)
+    info_string("Syzygy tables found in %s: up to %i pieces", path, e.options.tb.largest);
   else
     info_string("No Syzygy tables found in %s", path);
 }
 
+const Option OPTIONS[] = {
+    {"Hash", SPIN, DEFAULT_HASH_MB, 1, 65536, nullptr, false, set_hash},
+    {"Threads", SPIN, 1, 1, 1024, nullptr, true, set_threads},
+    {"Ponder", CHECK, 0, 0, 1, nullptr, true, [](Engine& e, int on, const char*) { e.options.ponder = on; }},
+    {"MultiPV", SPIN, 1, 1, 500, nullptr, true, [](Engine& e, int n, const char*) { e.options.multipv = n; }},
+    {"Move Overhead", SPIN, 0, 0, 5000, nullptr, true,
+     [](Engine& e, int ms, const char*) { e.options.move_overhead = ms; }},
+    {"Clear Hash", BUTTON, 0, 0, 0, nullptr, true, [](Engine& e, int, const char*) { tt_clear(e.table); }},
+    {"SyzygyPath", STRING, 0, 0, 0, "<empty>", true, set_syzygy_path},
+    {"SyzygyProbeDepth", SPIN, 1, 1, MAX_PLY, nullptr, true,
+     [](Engine& e, int depth, const char*) { e.options.tb.probe_depth = depth; }},
+    {"Syzygy50MoveRule", CHECK, 1, 0, 1, nullptr, true,
+     [](Engine& e, int on, const char*) { e.options.tb.rule50 = on; }},
+    {"SyzygyProbeLimit", SPIN, 7, 0, 7, nullptr, true,
+     [](Engine& e, int pieces, const char*) { e.options.tb.probe_limit = pieces; }},
+};
+
+void print_option(const Option& o) {
+  static const char* const TYPES[] = {"check", "spin", "button", "string"};
+  printf("option name %s type %s", o.name, TYPES[o.type]);
+  if (o.type == SPIN) printf(" default %i min %i max %i", o.initial, o.min, o.max);
+  if (o.type == CHECK) printf(" default %s", o.initial ? "true" : "false");
+  if (o.type == STRING) printf(" default %s", o.initial_text);
+  printf("\n");
+}
+
+// The value as the option's setter takes it; false for one it cannot read.
+bool read_value(const Option& o, const char* value, int& number) {
+  if (o.type == CHECK) {
+    if (strcasecmp(value, "true") && strcasecmp(value, "false")) return false;
+    number = !strcasecmp(value, "true");
+  } else if (o.type == SPIN) {
+    if (sscanf(value, "%i", &number) != 1) return false;
+    if (o.clamped) number = number < o.min ? o.min : number > o.max ? o.max : number;
+  }
+  return true;
+}
+
 }  // namespace
 
-void print_identification() {
+void print_identification(const Engine&) {
   printf("id name %s\n", ENGINE_NAME);
   printf("id author Quenlor\n");
-  printf("option name Hash type spin default %i min 1 max %i\n", DEFAULT_HASH_MB, MAX_HASH_MB);
-  printf("option name Threads type spin default 1 min 1 max %i\n", MAX_THREADS);
-  printf("option name Ponder type check default false\n");
-  printf("option name MultiPV type spin default 1 min 1 max %i\n", MAX_MULTIPV);
-  printf("option name Move Overhead type spin default 0 min 0 max %i\n", MAX_MOVE_OVERHEAD);
-  printf("option name Clear Hash type button\n");
-  printf("option name SyzygyPath type string default <empty>\n");
-  printf("option name SyzygyProbeDepth type spin default 1 min 1 max %i\n", MAX_PLY);
-  printf("option name Syzygy50MoveRule type check default true\n");
+  for (const Option& o : OPTIONS) print_option(o);
   printf("uciok\n");
 }
 
-void set_option(const char* args) {
+bool set_default_options(Engine& e) {
+  for (const Option& o : OPTIONS)
+    if (o.type != BUTTON) o.set(e, o.initial, o.initial_text);
+  return e.exit_status == 0;
+}
+
+void set_option(Engine& e, const char* args) {
   if (strncmp(args, "name ", 5)) return info_string("Expected: setoption name <name> [value <value>]");
   const char* text = args + 5;
   const char* v = !strncmp(text, "value ", 6) ? text - 1 : strstr(text, " value ");  // text - 1 is a blank
   char name[LINE_SIZE];
   snprintf(name, sizeof name, "%.*s", v ? int(v < text ? 0 : v - text) : LINE_SIZE - 1, text);
   const char* value = v ? v + strlen(" value ") : "";
-  Options& o = engine.options;
-  bool valid = true;
-  if (!strcasecmp(name, "Hash")) {
-    if (!set_hash(value)) engine.exit_status = 1;
-  } else if (!strcasecmp(name, "Threads")) {
-    int threads;
-    if ((valid = read_spin(value, 1, MAX_THREADS, threads)))
-      set_helper_count(*engine.context->pool, threads - 1, &engine.table);
-  } else if (!strcasecmp(name, "Ponder")) {
-    valid = read_check(value, o.ponder);
-  } else if (!strcasecmp(name, "MultiPV")) {
-    valid = read_spin(value, 1, MAX_MULTIPV, o.multipv);
-  } else if (!strcasecmp(name, "Move Overhead")) {
-    valid = read_spin(value, 0, MAX_MOVE_OVERHEAD, o.move_overhead);
-  } else if (!strcasecmp(name, "Clear Hash")) {
-    tt_clear(engine.table);
-  } else if (!strcasecmp(name, "SyzygyPath")) {
-    set_syzygy_path(value);
-  } else if (!strcasecmp(name, "SyzygyProbeDepth")) {
-    valid = read_spin(value, 1, MAX_PLY, engine.context->tb.probe_depth);
-  } else if (!strcasecmp(name, "Syzygy50MoveRule")) {
-    valid = read_check(value, engine.context->tb.rule50);
-  } else {
-    info_string("Unknown option: %s", name);
+  for (const Option& o : OPTIONS) {
+    if (strcasecmp(name, o.name)) continue;
+    int number = 0;
+    if (!read_value(o, value, number)) return info_string("Invalid value for %s: %s", o.name, value);
+    return o.set(e, number, value);
   }
-  if (!valid) info_string("Invalid value for %s: %s", name, value);
+  info_string("Unknown option: %s", name);
 }
 
-bool create_table(int megabytes) {
-  auto attempt = [](int mb) {
-    bool made = tt_allocate(engine.table, mb);
+bool create_table(Engine& e, int megabytes) {
+  auto attempt = [&](int mb) {
+    bool made = tt_allocate(e.table, mb);
     info_string("Creation of Transposition Table (%i MB) : %s", mb, made ? "success" : "failure");
     return made;
   };

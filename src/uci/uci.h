@@ -1,8 +1,14 @@
-// The UCI front end: standard input, start-up, the command loop and its
-// commands. Every line the engine prints comes from this folder.
+// The UCI front end: the command loop, its commands, the options, and every
+// line the engine prints. The command loop alone reads the input; a search
+// or a perft runs beside it on a thread of its own and hears of commands
+// only through its signals.
 #pragma once
 
+#include <condition_variable>
 #include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <thread>
 
 #include "search/search.h"
 
@@ -10,87 +16,108 @@ namespace velta {
 
 inline constexpr char ENGINE_NAME[] = "Velta 0.6 x64 (bmi2)";
 constexpr int DEFAULT_HASH_MB = 128;
-
-// Standard input is read here only, in the command loop's thread. The search
-// looks at it every 10000 nodes (poll_input) and reads what has arrived.
-constexpr int INPUT_NONE = 0, INPUT_WAITING = 1, INPUT_CLOSED = 2;
-int input_state();
-// The next byte of input, or -1 at end of input.
-int read_input_byte();
-// Replaces standard input by a block of memory (for fuzzing and tests).
-void use_memory_input(const char* data, size_t size);
-
 constexpr int LINE_SIZE = 8192;  // 8191 characters and the terminator
-// Reads and normalises one line; returns false at end of input.
-bool read_line(char* line);
 
-// Whether the processor has the POPCNT and BMI2 instructions the build uses.
-// Built without them, so it can run first on any x86-64 processor.
-bool cpu_has_popcnt();
-bool cpu_has_bmi2();
+// Where command lines come from: standard input, or a block of memory.
+struct LineInput {
+  char buffer[4096];
+  const char* head;
+  const char* tail;
+  bool at_end;     // the source has reported its end
+  bool in_memory;  // lines come from memory, not the descriptor
+};
+void use_standard_input(LineInput& in);
+void use_memory_input(LineInput& in, const char* data, size_t size);
+// Reads and normalises one line (blanks collapsed, CR LF taken as LF, cut
+// at 8191 characters); false at the end of input.
+bool read_line(LineInput& in, char* line);
 
-struct Options {
+// What "setoption" has set.
+struct OptionValues {
   bool ponder;        // "bestmove" names the expected reply to ponder on
   int multipv;        // root lines reported
   int move_overhead;  // milliseconds taken off the clock for the answer's travel
+  int threads;
+  TablebaseUse tb;    // tb.largest: pieces of the largest table loaded (0: none)
+  bool tb_loaded;     // the tables' library holds tables to release
 };
 
-// The engine the command loop drives: one search context, whose board holds
-// the game, the transposition table it searches with, the options, and the
-// state of the "go" being answered.
+// The engine the command loop drives: the game, the searcher with its table,
+// the options, and the job running beside the loop, if any.
 struct Engine {
-  SearchContext* context;
+  Board* game;
+  SearchContext* search;
   TranspositionTable table;
-  Options options;
-  int exit_status;  // set when a command ends the program
-  bool quit;        // "quit" or the end of input arrived during a search
-  bool infinite;    // the search answers only once released ("go infinite", "go ponder")
-  bool pondering;   // "ponderhit" turns it into a timed search
-  bool released;    // "stop" (or "ponderhit" while pondering) has arrived
-  SearchLimits on_ponderhit;
-  bool has_pending;  // a command that ended a search, to be carried out after its answer
-  char pending[LINE_SIZE];
+  OptionValues options;
+  LineInput input;
+  int exit_status;  // 1 when no transposition table could be had
+  std::thread job;  // a search or a perft; joinable until the loop has waited for it
+  bool job_is_search;
+  SearchSignals signals;
+  SearchRequest request;  // of the running search
+  bool infinite;          // its answer waits for its release ("stop", "ponderhit")
+  bool pondering;         // "ponderhit" turns it into a timed search
+  bool unbounded;         // it never ends by itself: the end of input stops it
+  std::mutex mutex;
+  std::condition_variable release;
+  bool released;  // under the mutex
 };
-extern Engine engine;
 
-// Builds every table, prints the banner and sets up the start position;
-// false (after saying why) when memory runs out.
-bool start_engine();
-// Carries out one normalised line; returns false when the program must end
-// (after "quit", or with engine.exit_status 1 when no table can be had).
-bool execute(const char* line);
-// Reads and executes lines until "quit" or end of input; returns the exit status.
-int command_loop();
-void stop_engine();
+// Builds every table, prints the banner, sets up the start position and a
+// table of the default size; false (after saying why) when memory runs out.
+bool start_engine(Engine& e);
+void stop_engine(Engine& e);
+// Acts on one normalised line, during a job or not; false when the program
+// must end ("quit", or no table could be had).
+bool handle_line(Engine& e, const char* line);
+// The end of input: a job that would never end is stopped, any other
+// finishes; returns the exit status.
+int finish_input(Engine& e);
+// Waits until a running job has finished by itself and answered.
+void wait_for_job(Engine& e);
+// Reads lines from e.input until "quit" or its end; returns the exit status.
+int command_loop(Engine& e);
 
 // Messages: an "info string" line, and a refusal on standard error.
 [[gnu::format(printf, 1, 2)]] void info_string(const char* format, ...);
 void report_refusal(const Refusal& refusal);
 
-// Options: the "uci" answer, and "setoption" with the words after "name".
-void print_identification();
-void set_option(const char* args);
+// Options: the "uci" answer, and "setoption" with the words after it.
+void print_identification(const Engine& e);
+void set_option(Engine& e, const char* args);
+// Every option at its default (the table of the default size made); false
+// when no table could be had.
+bool set_default_options(Engine& e);
 // (Re)creates the transposition table with its messages, halving the size
 // when memory is short; false when not even 1 MB can be had.
-bool create_table(int megabytes);
+bool create_table(Engine& e, int megabytes);
 
-// Commands (each given the words after its name).
-void go_command(const char* args);
-void perft_command(const char* args);
-void debug_command();
+// A "go" line read: the request, and how the command loop treats the search.
+struct GoCommand {
+  SearchRequest request;
+  bool infinite, pondering, unbounded;
+};
+GoCommand read_go(const char* args, const Board& game, const OptionValues& options);
+
+// The protocol lines of a search, and its answer.
+extern const OutputSink PROTOCOL_SINK;
+void print_result(const SearchResult& result, bool ponder);
+void print_score(int score);
+
+// Diagnostics.
+void perft_job(Engine& e, int depth);
+void debug_command(Engine& e);
 struct BenchResult {
   uint64_t nodes, ms;
 };
-BenchResult bench_command();
+BenchResult bench_command(Engine& e);
 // The line distributed testing frameworks read: "<nodes> nodes <nps> nps".
 void print_bench_line(const BenchResult& bench);
-// Fills the search limits and root moves from the words of a "go" line; sets
-// engine.infinite and engine.pondering, and engine.on_ponderhit for a ponder search.
-void read_go_limits(const char* args, SearchContext& ctx);
-
-// Output.
-void print_score(int score);
 void print_board(const Board& b);
-void print_result(const SearchContext& ctx, const SearchResult& result);
+
+// Whether the processor has the POPCNT and BMI2 instructions the build uses.
+// Built without them, so it can run first on any x86-64 processor.
+bool cpu_has_popcnt();
+bool cpu_has_bmi2();
 
 }  // namespace velta

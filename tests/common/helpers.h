@@ -9,7 +9,7 @@
 
 #include "evaluation/evaluation.h"
 #include "movegen/movegen.h"
-#include "search/search.h"
+#include "search/internal.h"
 
 using namespace velta;
 

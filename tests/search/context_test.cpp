@@ -20,7 +20,7 @@ Answer search_to_depth(TestContext& test, const char* fen, int depth) {
   reset_new_game(ctx);
   ctx.limits.mode = LIMIT_DEPTH;
   ctx.limits.depth_limit = depth;
-  SearchResult result = search_root(ctx);
+  SearchResult result = search_position(ctx);
   return {result.best_move, result.score, ctx.state.nodes};
 }
 

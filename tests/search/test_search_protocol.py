@@ -67,6 +67,36 @@ class Search(unittest.TestCase):
         self.assertRegex(self.engine.search("go movetime 500", 10)[-1], START_MOVE)
         self.assertTrue(0.49 <= time.monotonic() - started < 1.5 * SLACK, time.monotonic() - started)
 
+    def test_commands_during_a_search_are_carried_out_in_order(self):
+        # Thirty lines at once while "go infinite" runs: the first ends it, and
+        # each later one is carried out in turn. Every position has one legal
+        # move, so each "bestmove" and each "perft 1" shows whose turn it was.
+        only_moves = ["7k/8/8/8/8/8/6q1/7K w - - 0 1", "7K/8/8/8/8/8/6Q1/7k b - - 0 1",
+                      "k7/1Q6/8/8/8/8/8/7K b - - 0 1", "K7/1q6/8/8/8/8/8/7k w - - 0 1", "K7/8/8/8/8/8/8/1q5k w - - 0 1"]
+        replies = ["h1g2", "h1g2", "a8b7", "a8b7", "a8a7"]
+        self.engine.send("position startpos", "go infinite")
+        self.engine.until_prefix("info depth 3")
+        lines = []
+        for i in range(10):
+            lines += ["position fen " + only_moves[i % 5], "go depth 20", "perft 1"]
+        self.engine.send(*lines)
+        summaries = iter(range(1, 11))
+        answers = self.engine.read_until(lambda line: line.startswith("1 nodes in") and next(summaries) == 10, 30)
+        answers = [line for line in answers if not line.startswith("info")]
+        expected = [answers[0]]
+        for i in range(10):
+            expected += ["bestmove " + replies[i % 5], replies[i % 5] + " "]
+        self.assertRegex(answers[0], START_MOVE)
+        self.assertEqual([line for line in answers if not line.startswith("1 nodes in")], expected)
+        # Nothing is read or lost while the engine waits between searches:
+        # a line that arrives in pieces is read whole.
+        self.engine.send_raw(b"posi")
+        time.sleep(0.3)
+        self.engine.send_raw(b"tion startpos moves e2e4\nperf")
+        time.sleep(0.3)
+        self.engine.send_raw(b"t 1\n")
+        self.assertEqual(len(self.engine.read_until(lambda line: " nodes in " in line)[-2].split()), 20)
+
     def test_bench_node_total(self):
         if SLACK > 1:
             self.skipTest("bench runs one thread; the faster builds check its total")

@@ -23,22 +23,29 @@ TEST(Go, LimitsOfTheLine) {
       {true, "searchmoves e1d1 e1f1", LIMIT_DEPTH, 10, 0, 0}, {true, "searchmoves e1d1 depth 5", LIMIT_DEPTH, 5, 0, 0},
       {true, "wtime 60000 btime 60000 nodes 100 searchmoves e1d1", LIMIT_CLOCK, 0, 59000, 1450},
       {true, "ponder wtime 60000 btime 60000", LIMIT_TIME, 0, 0, 1000000000}};
-  TestContext test;
+  auto owned = std::make_unique<Board>();
+  Board& board = *owned;
+  OptionValues options{};
+  options.multipv = 1;
   for (const auto& c : cases) {
-    load(test.board(), c.white ? "4k3/8/8/8/8/8/8/4K3 w - - 0 1" : "4k3/8/8/8/8/8/8/4K3 b - - 0 1");
-    SearchLimits& limits = test.ctx->limits;
-    limits = SearchLimits{LIMIT_TIME, 99, 99, 99, 99, 99, 99};  // leftovers must not survive
-    read_go_limits(c.args, *test.ctx);
+    load(board, c.white ? "4k3/8/8/8/8/8/8/4K3 w - - 0 1" : "4k3/8/8/8/8/8/8/4K3 b - - 0 1");
+    const SearchLimits limits = read_go(c.args, board, options).request.limits;
     EXPECT_EQ(std::tuple(limits.mode, limits.depth_limit, limits.spare_time, limits.time_budget),
               std::tuple(c.mode, c.depth, c.spare, c.budget)) << c.args;
   }
   // After "ponderhit", the clock of the line; the move overhead comes off the clock first.
-  EXPECT_EQ(std::pair(engine.on_ponderhit.mode, engine.on_ponderhit.time_budget), std::pair(LIMIT_CLOCK, uint64_t(1450)));
-  engine.options.move_overhead = 1000;
-  read_go_limits("wtime 60000 btime 60000", *test.ctx);
-  EXPECT_EQ(std::pair(test.ctx->limits.spare_time, test.ctx->limits.time_budget), std::pair(uint64_t(58000), uint64_t(1425)));
-  EXPECT_EQ(test.ctx->search_moves.count, 0);
-  read_go_limits("depth 3 searchmoves e1d1 e1f1 e9e8 e1e2", *test.ctx);
-  EXPECT_EQ(test.ctx->search_moves.count, 3);
-  engine.options.move_overhead = 0;
+  GoCommand ponder = read_go("ponder wtime 60000 btime 60000", board, options);
+  EXPECT_TRUE(ponder.pondering && ponder.infinite && ponder.unbounded);
+  EXPECT_EQ(std::pair(ponder.request.on_ponderhit.mode, ponder.request.on_ponderhit.time_budget),
+            std::pair(LIMIT_CLOCK, uint64_t(1450)));
+  options.move_overhead = 1000;
+  SearchLimits limits = read_go("wtime 60000 btime 60000", board, options).request.limits;
+  EXPECT_EQ(std::pair(limits.spare_time, limits.time_budget), std::pair(uint64_t(58000), uint64_t(1425)));
+  EXPECT_EQ(read_go("wtime 60000", board, options).request.search_moves.count, 0);
+  EXPECT_EQ(read_go("depth 3 searchmoves e1d1 e1f1 e9e8 e1e2", board, options).request.search_moves.count, 3);
+  // The end of input stops only a search that would never end by itself.
+  for (const char* unbounded : {"infinite", "mate 3", "depth 63", "ponder movetime 10"})
+    EXPECT_TRUE(read_go(unbounded, board, options).unbounded) << unbounded;
+  for (const char* bounded : {"", "depth 62", "nodes 100", "movetime 10", "mate 3 nodes 100", "wtime 10"})
+    EXPECT_FALSE(read_go(bounded, board, options).unbounded) << bounded;
 }

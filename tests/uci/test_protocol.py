@@ -6,16 +6,25 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from engine import Engine, engine_path, run_tests, start_velta  # noqa: E402
 
 VELTA = engine_path()
-UCI_BLOCK = ["id name Velta 0.6 x64 (bmi2)", "id author Quenlor",
-             "option name Hash type spin default 128 min 1 max 65536",
-             "option name Threads type spin default 1 min 1 max 1024",
-             "option name Ponder type check default false",
-             "option name MultiPV type spin default 1 min 1 max 500",
-             "option name Move Overhead type spin default 0 min 0 max 5000",
-             "option name Clear Hash type button", "option name SyzygyPath type string default <empty>",
-             "option name SyzygyProbeDepth type spin default 1 min 1 max 63",
-             "option name Syzygy50MoveRule type check default true", "uciok"]
+README = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "README.md")
 TABLE = "info string Creation of Transposition Table (%s MB) : %s"
+
+
+def documented_options():
+    # the "uci" option lines the README's table of options promises, in its order
+    lines = []
+    for row in open(README).read().splitlines():
+        cells = [cell.strip() for cell in row.split("|")[1:-1]]
+        if len(cells) != 5 or cells[1] not in ("spin", "check", "button", "string"):
+            continue
+        name, kind, default, span = cells[:4]
+        line = "option name %s type %s" % (name, kind)
+        if kind == "spin":
+            line += " default %s min %s max %s" % ((default,) + tuple(span.split(" - ")))
+        elif kind != "button":
+            line += " default " + default.strip("`")
+        lines.append(line)
+    return lines
 
 
 class Protocol(unittest.TestCase):
@@ -34,10 +43,13 @@ class Protocol(unittest.TestCase):
         self.assertEqual(engine.until_prefix("info string Creation"), [
             "Velta 0.6 x64 (bmi2) ('quit' to exit)",
             "info string Set of supported instructions : 'popcnt', 'bmi2'", TABLE % (128, "success")])
-        # Blanks around a word and a carriage return before the line feed are not part of it.
+        # The options as the README documents them. Blanks around a word and a
+        # carriage return before the line feed are not part of it.
+        block = ["id name Velta 0.6 x64 (bmi2)", "id author Quenlor"] + documented_options() + ["uciok"]
+        self.assertGreater(len(block), 12)
         for raw in [b"uci\n", b" \t uci\t \n", b"uci\r\n"]:
             engine.send_raw(raw)
-            self.assertEqual(engine.ready(), UCI_BLOCK)
+            self.assertEqual(engine.ready(), block)
         engine.send_raw(b"position startpos moves e2e4 e7e5\r\n")
         self.assertEqual(engine.fen(), "rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq e6 0 2")
         self.assertEqual(engine.errors(), [])
@@ -68,7 +80,8 @@ class Protocol(unittest.TestCase):
                 ("setoption name Hash value banana", ["info string Invalid value for Hash: banana"]),
                 ("setoption name multipv value 2", []), ("setoption name move overhead value 100", []),
                 ("setoption name Ponder value maybe", ["info string Invalid value for Ponder: maybe"]),
-                ("setoption name OwnBook value true", ["info string Unknown option: OwnBook"]),
+                ("setoption name No Such Thing value true", ["info string Unknown option: No Such Thing"]),
+                ("setoption name Threads value many", ["info string Invalid value for Threads: many"]),
                 ("setoption name clear hash", [])]:
             with self.subTest(line=line):
                 self.assertEqual(self.answers(line), answer)

@@ -1,5 +1,6 @@
 // libFuzzer target: arbitrary bytes as the engine's standard input, read line
-// by line and dispatched exactly as the command loop does.
+// by line and handled exactly as the command loop does (a search or perft
+// runs beside the loop and any later line ends it).
 //
 // The harness changes the input in three ways only, each because the engine
 // is right to take the request literally and the fuzzer cannot afford it:
@@ -8,13 +9,12 @@
 //     or below 1 the line is sent as "... value 16".
 //   - "perft N" with N above 4 counts for minutes; it is sent as "perft 4".
 //   - "bench" (four depth-12 searches and eight table clears) is skipped.
-// A final "stop" line is appended, so that every search and every perft
-// sees waiting input and stops at its first check instead of running a deep
-// "go depth 30" or "go infinite" to its end.
+// A final "stop" line ends any search still running, as a GUI would.
+#include <strings.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <strings.h>
 #include <memory>
 
 #include "uci/uci.h"
@@ -26,26 +26,29 @@ constexpr int MAX_HASH_MB = 16;
 constexpr int MAX_PERFT_DEPTH = 4;
 constexpr uint64_t SMALL_TABLE_SLOTS = 65536;  // 1 MB of 16-byte slots
 
+velta::Engine* engine;
 char* line;
 
 // Runs one normalised line; false after "quit".
 bool run(const char* l) {
   int n;
   if (!strncasecmp(l, "setoption name hash value ", 26) && sscanf(l + 26, "%i", &n) == 1 && (n < 1 || n > MAX_HASH_MB))
-    return velta::execute("setoption name Hash value 16");
-  if (sscanf(l, "perft %i", &n) == 1 && n > MAX_PERFT_DEPTH) return velta::execute("perft 4");
+    return velta::handle_line(*engine, "setoption name Hash value 16");
+  if ((sscanf(l, "perft %i", &n) == 1 || sscanf(l, "go perft %i", &n) == 1) && n > MAX_PERFT_DEPTH)
+    return velta::handle_line(*engine, "perft 4");
   if (!strcmp(l, "bench")) return true;
-  return velta::execute(l);
+  return velta::handle_line(*engine, l);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   if (!freopen("/dev/null", "w", stdout)) return 1;
-  velta::start_engine();  // makes standard output unbuffered
+  engine = new velta::Engine{};
+  velta::start_engine(*engine);  // makes standard output unbuffered
   static char out_buffer[1 << 16];
   setvbuf(stdout, out_buffer, _IOFBF, sizeof out_buffer);
-  velta::create_table(1);
+  velta::handle_line(*engine, "setoption name Hash value 1");
   // Exactly one line's size on the heap, so a write past it is caught.
   line = new char[velta::LINE_SIZE];
   return 0;
@@ -58,16 +61,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size) memcpy(input.get(), data, size);
   memcpy(input.get() + size, TAIL, sizeof TAIL - 1);
 
-  velta::use_memory_input(input.get(), total);
-  while (velta::read_line(line) && run(line)) {
+  velta::use_memory_input(engine->input, input.get(), total);
+  while (velta::read_line(engine->input, line) && run(line)) {
   }
-  // A "quit" (or the end of input under a search) ends one input, not the fuzzing.
-  velta::engine.quit = velta::engine.has_pending = false;
+  velta::finish_input(*engine);
 
   // Leave the engine as a fresh start would: start position, empty tables,
-  // and the small table again if the input asked for another size.
-  velta::execute("ucinewgame");
-  if (velta::engine.table.slot_count != SMALL_TABLE_SLOTS) velta::create_table(1);
-  velta::use_memory_input(nullptr, 0);  // drop the pointer to the freed copy
+  // one thread, and the small table again if the input asked for another size.
+  velta::handle_line(*engine, "ucinewgame");
+  velta::handle_line(*engine, "setoption name Threads value 1");
+  if (engine->table.slot_count != SMALL_TABLE_SLOTS) velta::handle_line(*engine, "setoption name Hash value 1");
+  velta::use_memory_input(engine->input, nullptr, 0);  // drop the pointer to the freed copy
   return 0;
 }
