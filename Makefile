@@ -84,9 +84,14 @@ games: test-tools build
 	@python3 tools/games.py --engine $(BUILD)/velta --games 20 --ponder
 	@python3 tools/games.py --engine $(BUILD)/velta --games 20 --nodes 50000
 
-# Coverage-guided fuzzing of the command loop (clang, libFuzzer), time-bounded.
+# Coverage-guided fuzzing of the command loop (clang, libFuzzer), time-bounded:
+# whole sessions under ASan+UBSan and under TSan, then raw input lines.
+# FUZZ_SECONDS for each run (CI runs them for 60 s).
+FUZZ_SECONDS ?= 600
 fuzz:
-	@tools/fuzz.sh
+	@tools/fuzz.sh --target sessions $(FUZZ_SECONDS)
+	@tools/fuzz.sh --target sessions --tsan $(FUZZ_SECONDS)
+	@tools/fuzz.sh --target lines $(FUZZ_SECONDS)
 
 .PHONY: test-tools test-binaries
 test-tools:

@@ -65,7 +65,7 @@ void set(const char* name, const char* value) {
 
 void set_an_option(Choices& c) {
   switch (c.pick(9)) {
-    case 0: return set("Threads", one_of(c, {"1", "2", "3", "4", "0", "5000", "two", "-1"}));
+    case 0: return set("Threads", one_of(c, {"1", "2", "3", "4", "0", "two", "-1", "2"}));
     case 1: return set("Hash", one_of(c, {"1", "2", "4", "16", "3", "abc", "1", "2"}));
     case 2: return set("MultiPV", one_of(c, {"1", "2", "3", "0", "600", "x"}));
     case 3: return set("Ponder", one_of(c, {"true", "false", "maybe"}));
