@@ -90,7 +90,7 @@ void link_record(Position& p, int white_to_move) {
   p.them = &p.sides[!white_to_move];
 }
 
-int has_king_and_pawns_only(const Position& p) {
+bool has_king_and_pawns_only(const Position& p) {
   return popcount(p.sides[0].pieces[0] & ~p.sides[0].pieces[PAWN]) == 1 ||
          popcount(p.sides[1].pieces[0] & ~p.sides[1].pieces[PAWN]) == 1;
 }

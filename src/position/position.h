@@ -162,8 +162,8 @@ void link_record(Position& p, int white_to_move);
 void copy_record(Position& to, const Position& from);
 // Copies a game, its records up to the current one, onto another board.
 void copy_game(Board& to, const Board& from);
-// 1 when either colour has nothing but its king and pawns.
-int has_king_and_pawns_only(const Position& p);
+// Whether either colour has nothing but its king and pawns.
+bool has_king_and_pawns_only(const Position& p);
 // Type and colour of the piece on a square; NO_PIECE when it is empty.
 int piece_on(const Position& p, int s, int& colour);
 

@@ -54,17 +54,48 @@ void keep_searched_root_moves(const SearchContext& ctx, MoveList& list) {
   list.count = kept;
 }
 
-// Below the root a node's moves come in two stages: those with an ordering
-// key first, the quiet ones when the move loop reaches them (or when the
-// hash move is quiet). Picking ranks each move by a value no other move
-// shares, so the stages change no order. The root takes all its moves at
-// once, only those this search of it takes part in. Returns whether quiet
-// moves are still to come.
-bool first_stage(SearchContext& ctx, Position& p, int ply) {
-  if (ply > 0) return generate_moves(p, GEN_KEYED), true;
+// A node's moves. Below the root they come in two stages: those with an
+// ordering key first, the quiet ones when the move loop reaches them (or
+// when the hash move is quiet). Picking ranks each move by a value no other
+// move shares, so the stages change no order. The root takes all its moves
+// at once, only those this search of it takes part in.
+struct Stages {
+  bool generated;       // the first stage is in the list
+  bool quiets_to_come;  // the quiet stage is not
+};
+
+void generate_first_stage(SearchContext& ctx, Position& p, int ply, Stages& stages) {
+  stages.generated = true;
+  stages.quiets_to_come = ply > 0;
+  if (ply > 0) return generate_moves(p, GEN_KEYED);
   generate_moves(p, GEN_ALL);
   if (ctx.search_moves.count || ctx.excluded.count) keep_searched_root_moves(ctx, p.moves);
-  return false;
+}
+
+void generate_quiet_stage(Position& p, Stages& stages) {
+  if (stages.quiets_to_come) generate_moves(p, GEN_QUIET), stages.quiets_to_come = false;
+}
+
+// The number of legal moves, exact below two: read from the list when it
+// holds them all or two at least, else counted without building them.
+int legal_move_count(Position& p, const Stages& stages) {
+  if (stages.generated && (!stages.quiets_to_come || p.moves.count >= 2)) return p.moves.count;
+  return count_legal_moves_up_to_two(p);
+}
+
+// Where pruning is safe: not at the root nor right after a null move, not
+// at a PV node, not in check, not in a pawn ending (zugzwang) and not with
+// a mate score in the window.
+bool may_prune_at(const Board& board, bool pv_node, bool in_check, int alpha, int beta) {
+  if (board.ply_count == 0 || pv_node || in_check) return false;
+  if (board.stack[board.ply_count - 1].move_played == 0) return false;
+  return !has_king_and_pawns_only(*board.current) && !is_mate_score(alpha) && !is_mate_score(beta);
+}
+
+// Whether null move (deeper) or reverse futility (the last two plies) will
+// likely settle a node: its static score stands above beta by their margin.
+bool likely_settled(int eval, int beta, int depth) {
+  return depth > 2 ? eval > beta : eval - REVERSE_FUTILITY_MARGIN * depth >= beta;
 }
 
 void hash_move_first(MoveList& list, Move hash_move) {
@@ -77,7 +108,7 @@ void hash_move_first(MoveList& list, Move hash_move) {
 }  // namespace
 
 int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, bool in_check) {
-  // 1-4: horizon, node count, poll, draws (the root is searched even when drawn).
+  // 1-4. Horizon, node count, poll, draws (the root is searched even when drawn).
   if (ply >= horizon) return quiesce(ctx, ply, horizon, alpha, beta, in_check);
   SearchState& state = ctx.state;
   Board& board = ctx.board;
@@ -90,29 +121,28 @@ int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, bool i
   const int depth = horizon - ply;
   const bool pv_node = beta - alpha > 1;
 
-  // 5. Table probe: the move always, the score only at zero-window nodes.
-  // Check information, attack maps and the static score where pruning may
-  // read it come first: they keep the processor busy while the bucket comes
-  // from memory.
+  // 5. Before the table probe, work that does not depend on it keeps the
+  // processor busy while the bucket comes from memory: check information,
+  // attack maps, the static score where pruning may read it, and the first
+  // stage of moves, unless null move or reverse futility will likely settle
+  // the node (then the null move's bucket is requested instead).
   prepare_node(p);
-  bool guarded = has_king_and_pawns_only(p) || is_mate_score(alpha) || is_mate_score(beta);
-  bool after_null = board.ply_count > 0 && board.stack[board.ply_count - 1].move_played == 0;
-  bool may_prune_here = board.ply_count > 0 && !after_null && !pv_node && !in_check && !guarded;
-  int eval = may_prune_here ? evaluate(p) : 0;
-  // A node that null move or reverse futility will likely settle reads only
-  // whether it has two legal moves: its moves are generated if it is not settled.
-  const bool deferred =
-      ply > 0 && may_prune_here && (depth > 2 ? eval > beta : eval - REVERSE_FUTILITY_MARGIN * depth >= beta);
-  bool quiets_to_come = !deferred && first_stage(ctx, p, ply);
-  // The null move's search starts right after the probe.
-  if (deferred && depth > 2) tt_prefetch(*ctx.tt, key_after_null(p));
+  const bool may_prune_here = may_prune_at(board, pv_node, in_check, alpha, beta);
+  const int eval = may_prune_here ? evaluate(p) : 0;
+  Stages stages{};
+  if (!may_prune_here || !likely_settled(eval, beta, depth))
+    generate_first_stage(ctx, p, ply, stages);
+  else if (depth > 2)
+    tt_prefetch(*ctx.tt, key_after_null(p));
+
+  // 6. Table probe: the move always, the score only at zero-window nodes.
   Move hash_move = 0;
   if (TTEntry e; tt_probe(*ctx.tt, p.key, e)) {
     hash_move = e.move;
     if (!pv_node && e.depth >= depth && tt_usable(e, alpha, beta)) return e.score;
   }
 
-  // 5b. Endgame tables, after a capture or pawn move: a covered position's
+  // 7. Endgame tables, after a capture or pawn move: a covered position's
   // result is exact, a win or loss a bound. Stored like a deep search.
   if (ply > 0 && p.halfmove_clock == 0 && depth >= ctx.tb.probe_depth && tb_covers(ctx, p)) {
     if (int score; tb_probe(ctx, p, ply, score)) {
@@ -124,57 +154,58 @@ int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, bool i
     }
   }
 
-  // 6. Legal moves; none means mate or stalemate. The count is exact below
-  // two, else at least two.
-  MoveList& list = p.moves;
-  bool listed = !deferred && (!quiets_to_come || list.count >= 2);
-  int move_count = listed ? list.count : count_legal_moves_up_to_two(p);
+  // 8. No legal move: mate or stalemate.
+  const int move_count = legal_move_count(p, stages);
   if (move_count == 0) return in_check ? ply - MATE : 0;
+  // A forced move is never pruned, nor reduced.
+  const bool prunable = may_prune_here && move_count >= 2;
 
-  // 7-8. Pruning before the move loop, at nodes where it is safe (razoring
-  // never at a deferred node, whose static score is above beta).
-  bool prunable = may_prune_here && move_count >= 2;
-  bool may_reduce = false, may_prune = false, futile = false;
-  if (prunable) {
-    may_reduce = true;
-    if (eval > beta && depth > 2) {
-      // Null move: if passing still fails high, so will a real move.
-      make_null_move(board);
-      int v = -search(ctx, ply + 1, horizon - (depth / 4 + 3), -beta, -alpha, false);
-      take_back(board);
-      if (v >= beta) return eval;
-    } else if (depth <= 2) {
-      int razor = eval + RAZOR_MARGIN * depth, reverse = eval - REVERSE_FUTILITY_MARGIN * depth;
-      if (razor <= alpha && all_quiet(list)) return razor;
-      if (reverse >= beta) return reverse;
-      may_prune = true;
-      futile = alpha >= eval + FUTILITY_MARGIN[depth];
-    }
-  } else if (!hash_move && pv_node && depth > 2) {
-    // 9. Internal iterative deepening finds a first move for a PV node (its
-    // search used this node's move list).
+  // 9. Null move: if passing still fails high, so will a real move.
+  if (prunable && depth > 2 && eval > beta) {
+    make_null_move(board);
+    int v = -search(ctx, ply + 1, horizon - (depth / 4 + 3), -beta, -alpha, false);
+    take_back(board);
+    if (v >= beta) return eval;
+  }
+
+  // 10. Razoring and reverse futility, in the last two plies: a static score
+  // far below alpha with nothing tactical to try, or far above beta, decides.
+  const bool shallow = prunable && depth <= 2;
+  if (shallow) {
+    int razor = eval + RAZOR_MARGIN * depth, reverse = eval - REVERSE_FUTILITY_MARGIN * depth;
+    if (razor <= alpha && all_quiet(p.moves)) return razor;  // (never at a node without its moves: eval > alpha)
+    if (reverse >= beta) return reverse;
+  }
+
+  // 11. Internal iterative deepening finds a first move for a PV node; its
+  // search used this node's move list, which is generated again.
+  if (pv_node && !hash_move && depth > 2) {
     search(ctx, ply, horizon - 2, alpha, beta, in_check);
     TTEntry e;
     hash_move = tt_probe(*ctx.tt, p.key, e) ? e.move : 0;
-    quiets_to_come = first_stage(ctx, p, ply);
+    generate_first_stage(ctx, p, ply, stages);
   }
-  if (deferred) quiets_to_come = first_stage(ctx, p, ply);
+  if (!stages.generated) generate_first_stage(ctx, p, ply, stages);
 
-  // 10-11. Hash move first; a forced move is searched one ply deeper.
-  if (hash_move && quiet(hash_move) && quiets_to_come) generate_moves(p, GEN_QUIET), quiets_to_come = false;
+  // 12. Hash move first; a forced move is searched one ply deeper.
+  MoveList& list = p.moves;
+  if (hash_move && quiet(hash_move)) generate_quiet_stage(p, stages);
   hash_move_first(list, hash_move);
   if (move_count == 1 && horizon <= MAX_PLY - 1) ++horizon;
 
-  // 12. The move loop.
+  // 13. The move loop. Futility: in the last two plies, a static score this
+  // far below alpha leaves no quiet move worth a search; history pruning:
+  // nor a quiet move with a bad history once three were tried; late quiet
+  // moves are reduced.
+  const bool futile = shallow && alpha >= eval + FUTILITY_MARGIN[depth];
   const int side = p.us->colour->is_white;
   int best = -INFINITE_SCORE, quiet_count = 0;
   Move best_move = 0;
   uint64_t snapshot = state.nodes;
   for (int i = 0;; ++i) {
-    // Futility: once only quiet moves are left, none is searched (and none is
-    // generated or ranked). The root, a PV node, never prunes.
-    if (ply > 0 && i >= 1 && may_prune && futile && only_quiet_moves_left(ctx, ply, i)) break;
-    if (i == list.count && quiets_to_come) generate_moves(p, GEN_QUIET), quiets_to_come = false;
+    // Once only quiet moves are left, none is generated or ranked.
+    if (futile && i >= 1 && only_quiet_moves_left(ctx, ply, i)) break;
+    if (i == list.count) generate_quiet_stage(p, stages);
     if (i == list.count) break;
     int a = std::max(alpha, best);
     Move m;
@@ -186,8 +217,8 @@ int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, bool i
       state.current_root_move_number = i + 1;
     }
     if (quiet(m)) ++quiet_count;
-    if (quiet(m) && i >= 1 && may_prune && quiet_count >= 3 && history_entry(ctx, side, m) < 0) break;
-    int r = quiet_count >= 3 && may_reduce ? reduction_table[std::min(i, REDUCTION_ROWS - 1)][depth] : 0;
+    if (quiet(m) && i >= 1 && shallow && quiet_count >= 3 && history_entry(ctx, side, m) < 0) break;
+    int r = quiet_count >= 3 && prunable ? reduction_table[std::min(i, REDUCTION_ROWS - 1)][depth] : 0;
     bool child_in_check = m & (MOVE_CHECK | MOVE_DISCOVERED);
 
     uint64_t key = key_after(p, m);
@@ -224,7 +255,7 @@ int search(SearchContext& ctx, int ply, int horizon, int alpha, int beta, bool i
     }
   }
 
-  // 13. Store, with the window the node was called with.
+  // 14. Store, with the window the node was called with.
   tt_store(*ctx.tt, p.key, best_move, best, alpha, beta, depth);
   if (ply == 0) report_line(ctx, best_move, best, false);
   return best;

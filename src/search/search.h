@@ -12,9 +12,9 @@
 
 namespace velta {
 
-// Scores, from the side to move's view. A side mated at ply p scores p - MATE.
-constexpr int INFINITE_SCORE = 60000, MATE = 30000;
-constexpr int TB_WIN_SCORE = 20000;             // a win the endgame tables prove, below every mate
+// Scores, from the side to move's view. A side mated at ply p scores p - MATE;
+// a win the endgame tables prove scores TB_WIN_SCORE, below every mate.
+constexpr int INFINITE_SCORE = 60000, MATE = 30000, TB_WIN_SCORE = 20000;
 constexpr int MATE_BOUND = MATE - MAX_PLY - 1;  // 29936: the largest score shown in centipawns
 constexpr bool is_mate_score(int s) {
   return (s > MATE_BOUND || s < -MATE_BOUND) && s != INFINITE_SCORE && s != -INFINITE_SCORE;
@@ -29,6 +29,7 @@ struct TranspositionTable {
   TTSlot* slots;
   uint64_t slot_count;
   std::atomic<uint64_t> filled;  // slots written since creation or the last clear (not exact under threads)
+  std::atomic<int> providing;    // threads still having its pages provided
   void* mapping;                 // the system allocation that holds the slots
   size_t mapping_size;
 };
@@ -38,7 +39,7 @@ constexpr bool valid_table_size(int megabytes) {  // a power of two from 1 to 65
 // Replaces the slots by an empty table; false (and no table) when the memory cannot be had.
 bool tt_allocate(TranspositionTable& tt, int megabytes);
 void tt_release(TranspositionTable& tt);
-void tt_wait_until_provided();  // until the system has provided every page of the tables made so far
+void tt_wait_until_provided(const TranspositionTable& tt);  // until the system has provided every page
 void tt_clear(TranspositionTable& tt);
 int hashfull(const TranspositionTable& tt);  // per mille
 
@@ -58,12 +59,12 @@ int64_t clock_ms();  // a steady clock
 // A clock search from the side to move's time, increment and moves to go.
 void set_clock_limits(SearchLimits& limits, uint64_t time, uint64_t increment, uint64_t moves_to_go);
 
-// Endgame tables: the pieces of the largest loaded (0: none) and how the search reads them.
+// Endgame tables: the pieces of the largest loaded (0: none), the most
+// pieces probed, the least remaining depth of a probe in the search, and
+// whether wins and losses beyond the fifty-move rule count as draws.
 struct TablebaseUse {
-  int largest;
-  int probe_limit;  // the most pieces probed
-  int probe_depth;  // least remaining depth of a probe in the search
-  bool rule50;      // wins and losses beyond the fifty-move rule count as draws
+  int largest, probe_limit, probe_depth;
+  bool rule50;
 };
 bool tb_available();  // whether this build reads tables at all
 // Loads the tables of the folders in `path` (separated by ':'); returns the
@@ -87,18 +88,14 @@ struct SearchSignals {
   std::atomic<int64_t> ponderhit_clock{0};
 };
 
-// One report of the search: a root line, a MultiPV line or the current root move.
+// One report of the search: a root line, a MultiPV line (its rank from 1 in
+// `multipv`) or the current root move. `tables`: tbhits is worth showing.
 struct SearchInfo {
-  int depth, seldepth, score;
-  bool lower_bound;
-  int multipv;  // the line's rank from 1, or 0 outside a MultiPV search
+  int depth, seldepth, score, multipv, current_move_number, hashfull, pv_length;
+  bool lower_bound, tables;
   Move current_move;
-  int current_move_number;
   uint64_t elapsed_ms, nodes, nps, tbhits;
-  int hashfull;
-  bool tables;  // endgame tables are in use: tbhits is worth showing
   const Move* pv;
-  int pv_length;
 };
 // The one way out of search/: the main search calls these as it goes. A
 // search without a sink (a helper thread, a test) reports nothing.
@@ -120,10 +117,10 @@ struct SearchResult {
 };
 
 struct SearchContext;
-// A context with its table, signals and sink (either may be null); threads: one.
+// A context with its table, signals and sink (either may be null), searching
+// alone until set_search_threads starts helpers (or joins them).
 SearchContext* create_search(TranspositionTable* tt, SearchSignals* signals, const OutputSink* sink);
 void destroy_search(SearchContext* ctx);
-// Starts or joins helper threads so that `threads` search together.
 void set_search_threads(SearchContext& ctx, int threads);
 // Searches the game's current position; the game itself is left as it was.
 SearchResult search_root(SearchContext& ctx, const Board& game, const SearchRequest& request);
@@ -131,10 +128,8 @@ SearchResult search_root(SearchContext& ctx, const Board& game, const SearchRequ
 // game also empties the transposition table.
 void reset_after_search(SearchContext& ctx);
 void reset_new_game(SearchContext& ctx);
-// Built once at start-up.
-void init_reduction_table();
-// Puts a generated list in the order the search picks moves at a new root.
-void order_moves(Position& p);
+void init_reduction_table();  // once, at start-up
+void order_moves(Position& p);  // a generated list in the order a new search would pick it
 uint64_t nodes_per_second(uint64_t nodes, uint64_t ms);
 
 }  // namespace velta

@@ -30,8 +30,6 @@ inline Loaded load(const TTSlot& slot) {
 }
 inline bool empty(uint64_t data) { return tt_entry(data).bound == BOUND_EMPTY; }
 
-std::atomic<int> providers_running{0};  // threads still having pages provided
-
 }  // namespace
 
 // The slots are a private anonymous mapping (zero-filled by the system: key
@@ -49,10 +47,10 @@ bool tt_allocate(TranspositionTable& tt, int megabytes) {
   if (base == MAP_FAILED) return false;
   uintptr_t aligned = (reinterpret_cast<uintptr_t>(base) + HUGE_PAGE - 1) & ~(HUGE_PAGE - 1);
   madvise(reinterpret_cast<void*>(aligned), bytes, MADV_HUGEPAGE);
-  providers_running.fetch_add(1);
-  std::thread([aligned, bytes] {
+  tt.providing.fetch_add(1);
+  std::thread([aligned, bytes, &providing = tt.providing] {
     madvise(reinterpret_cast<void*>(aligned), bytes, MADV_POPULATE_WRITE);
-    providers_running.fetch_sub(1);
+    providing.fetch_sub(1);
   }).detach();
   tt.slots = reinterpret_cast<TTSlot*>(aligned);
   tt.slot_count = slots;
@@ -62,11 +60,14 @@ bool tt_allocate(TranspositionTable& tt, int megabytes) {
   return true;
 }
 
-void tt_wait_until_provided() {
-  while (providers_running.load() > 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+void tt_wait_until_provided(const TranspositionTable& tt) {
+  while (tt.providing.load() > 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
+// The thread providing the pages is waited for: it must not touch the
+// mapping, nor the count in the record, once they are gone.
 void tt_release(TranspositionTable& tt) {
+  tt_wait_until_provided(tt);
   if (tt.slots) munmap(tt.mapping, tt.mapping_size);
   tt.slots = nullptr;
   tt.slot_count = tt.filled = 0;

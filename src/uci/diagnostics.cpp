@@ -173,7 +173,7 @@ BenchResult bench_command(Engine& e) {
   SearchRequest request{};
   request.limits.mode = LIMIT_DEPTH;
   request.limits.depth_limit = BENCH_DEPTH;
-  tt_wait_until_provided();
+  tt_wait_until_provided(e.table);
   int64_t start = clock_ms();
   uint64_t total = 0;
   for (const char* fen : BENCH_POSITIONS) {

@@ -84,8 +84,8 @@ bool set_root_position(Board& game, const char* args) {
 // "readyok" once the table's memory is there: a search on a table whose
 // pages are still being provided stalls on each first touch (seconds for a
 // few gigabytes), and GUIs ask "isready" after setting Hash for this.
-void ready() {
-  tt_wait_until_provided();
+void ready(const Engine& e) {
+  tt_wait_until_provided(e.table);
   printf("readyok\n");
 }
 
@@ -170,7 +170,7 @@ bool execute(Engine& e, const char* line) {
   else if (is("setoption"))
     set_option(e, args);
   else if (alone && is("isready"))
-    ready();
+    ready(e);
   else if (alone && is("ucinewgame"))
     new_game(e);
   else if (is("position") && set_root_position(*e.game, args))
