@@ -47,8 +47,9 @@ using ValueTable = int32_t[8][33];
 using SquareTable32 = int32_t[33][64];
 // EvalParams[k][column]: weights with k pieces on the board.
 extern const ParamTable& EvalParams;
-// PieceValue[row][k]: rows 0-4 pawn..queen material, 5-7 passed pawn on the
-// relative 5th, 6th and 7th rank.
+// PieceValue[row][k]: rows 0-4 pawn..queen material (row type - 1), rows
+// 5-7 a passed pawn on the relative 5th, 6th and 7th rank (row relative rank).
+constexpr int PASSED_ON_5TH = 5, PASSED_ON_6TH = 6, PASSED_ON_7TH = 7;
 extern const ValueTable& PieceValue;
 // Piece-square tables [k][square], material included for knight to queen.
 extern const SquareTable32 &PstKnight, &PstBishop, &PstRook, &PstQueen, &PstKing;

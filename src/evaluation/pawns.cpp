@@ -9,7 +9,7 @@ namespace velta {
 int evaluate_pawns(const SideState& x, const SideState& y, int k) {
   const int32_t* params = EvalParams[k];
   Bitboard own_map = x.attack_info->attacks[0], enemy_map = y.attack_info->attacks[0];
-  int s = popcount(x.pieces[PAWN]) * PieceValue[0][k];
+  int s = popcount(x.pieces[PAWN]) * PieceValue[PAWN - 1][k];
   s -= popcount(x.doubled_pawns) * params[doubled_pawn];
   s -= popcount(x.doubled_pawns & enemy_map) * params[doubled_pawn_attacked];
   s -= popcount(x.isolated_pawns) * params[isolated_pawn];

@@ -3,6 +3,7 @@
 // double precision with a separately rounded multiply and add, as the build's
 // -ffp-contract=off guarantees.
 #include <bit>
+#include <iterator>
 
 #include "evaluation/evaluation.h"
 
@@ -34,33 +35,70 @@ const int8_t KingCentre[64] = {
 
 namespace {
 
-// Slope and base of each EvalParams column, in column order.
-constexpr int PARAM_LINES[EVAL_PARAM_COUNT][2] = {
-    {1, 12},   {12, -7}, {-6, 10}, {19, -1}, {3, 15},  {9, 24},   {20, -1}, {41, -14}, {-16, 41},
-    {59, -16}, {23, 2},  {2, 2},   {19, 35}, {-1, 10}, {2, 8},    {12, 6},  {-21, 25}, {-37, 88},
-    {4, 3},    {-6, 4},  {0, 6},   {1, 4},   {-6, 9},  {-13, 16}, {13, 31}, {9, 8},    {1, 0},
+// The line of each EvalParams column: with m pieces gone from the full
+// board, the weight is trunc(slope * m * 0.05 + base).
+struct ParamLine {
+  EvalParam column;
+  int slope, base;
+};
+constexpr ParamLine PARAM_LINES[] = {
+    {doubled_pawn, 1, 12},
+    {doubled_pawn_attacked, 12, -7},
+    {isolated_pawn, -6, 10},
+    {isolated_pawn_attacked, 19, -1},
+    {passed_defended_pct, 3, 15},
+    {passed_attacked_pct, 9, 24},
+    {passed_queening_own_pct, 20, -1},
+    {passed_queening_enemy_pct, 41, -14},
+    {passed_own_king_pct, -16, 41},
+    {passed_enemy_king_pct, 59, -16},
+    {passed_free_path_pct, 23, 2},
+    {rook_open_file, 2, 2},
+    {rook_half_open_pct, 19, 35},
+    {threat_unit, -1, 10},
+    {king_shield_pawn, 2, 8},
+    {king_full_shield, 12, 6},
+    {king_zone_attacked, -21, 25},
+    {king_queen_contact, -37, 88},
+    {mobility, 4, 3},
+    {mobility_safe, -6, 4},
+    {pawn_chain, 0, 6},
+    {hanging_pct, 1, 4},
+    {diagonal_cohesion, -6, 9},
+    {orthogonal_cohesion, -13, 16},
+    {bishop_pair, 13, 31},
+    {pinned_pct, 9, 8},
+    {space, 1, 0},
+};
+static_assert(std::size(PARAM_LINES) == EVAL_PARAM_COUNT);
+
+// Material, on lines of the same kind: pawns, bishops and rooks gain worth
+// as pieces leave the board, knights and queens lose it. A passed pawn on
+// the relative 5th rank has a line of its own; on the 6th and 7th it is
+// worth about 1.95 times the rank before.
+struct ValueLine {
+  int row, slope, base;
+};
+constexpr ValueLine VALUE_LINES[] = {
+    {PAWN - 1, 10, 75},   {KNIGHT - 1, -17, 300},    {BISHOP - 1, 2, 300},
+    {ROOK - 1, 70, 408},  {QUEEN - 1, -13, 948},     {PASSED_ON_5TH, 19, 21},
 };
 
 // The passed-pawn multiplier is the double one unit in the last place above
 // the double nearest to 1.95; the nearer one would make several entries lower.
 const double PASSED_STEP = std::bit_cast<double>(0x3FFF333333333334ULL);
 
+// A falling line computed as base - slope * m * 0.05 gives the same doubles:
+// negating a product and adding a negated term are both exact.
 int linear(int slope, int m, double base) { return int(double(slope * m) * 0.05 + base); }
-int linear_down(double base, int slope, int m) { return int(base - double(slope * m) * 0.05); }
 
 int rank_centrality(int s) { return rank_of(s) < 4 ? rank_of(s) : 7 - rank_of(s); }
 int file_centrality(int s) { return file_of(s) < 4 ? file_of(s) : 7 - file_of(s); }
 
 void init_piece_values(int k) {
-  int m = 32 - k;
-  values[0][k] = linear(10, m, 75);
-  values[1][k] = linear_down(300, 17, m);
-  values[2][k] = linear(2, m, 300);
-  values[3][k] = linear(70, m, 408);
-  values[4][k] = linear_down(948, 13, m);
-  values[5][k] = linear(19, m, 21);
-  values[6][k] = int(values[5][k] * PASSED_STEP);
-  values[7][k] = int(values[6][k] * PASSED_STEP);
+  for (const ValueLine& line : VALUE_LINES) values[line.row][k] = linear(line.slope, 32 - k, line.base);
+  values[PASSED_ON_6TH][k] = int(values[PASSED_ON_5TH][k] * PASSED_STEP);
+  values[PASSED_ON_7TH][k] = int(values[PASSED_ON_6TH][k] * PASSED_STEP);
 }
 
 // The king table runs from the full-board row (corners best) at k = 32 to the
@@ -78,13 +116,13 @@ void init_king_table() {
 
 void init_eval_tables() {
   for (int k = 0; k <= 32; ++k) {
-    for (int i = 0; i < EVAL_PARAM_COUNT; ++i) params[k][i] = linear(PARAM_LINES[i][0], 32 - k, PARAM_LINES[i][1]);
+    for (const ParamLine& line : PARAM_LINES) params[k][line.column] = linear(line.slope, 32 - k, line.base);
     init_piece_values(k);
     for (int s = 0; s < 64; ++s) {
-      knight[k][s] = values[1][k] + 4 * (rank_centrality(s) + file_centrality(s));
-      bishop[k][s] = values[2][k] + rank_centrality(s);
-      rook[k][s] = values[3][k] + rank_centrality(s) + 2 * file_centrality(s);
-      queen[k][s] = values[4][k];
+      knight[k][s] = values[KNIGHT - 1][k] + 4 * (rank_centrality(s) + file_centrality(s));
+      bishop[k][s] = values[BISHOP - 1][k] + rank_centrality(s);
+      rook[k][s] = values[ROOK - 1][k] + rank_centrality(s) + 2 * file_centrality(s);
+      queen[k][s] = values[QUEEN - 1][k];
     }
   }
   init_king_table();

@@ -23,16 +23,15 @@ constexpr unsigned LOSS = 0, BLESSED_LOSS = 1, DRAW = 2, CURSED_WIN = 3, WIN = 4
 
 namespace {
 
-struct Pieces {
-  uint64_t white, black, kings, queens, rooks, bishops, knights, pawns;
-  unsigned ep;
-  bool white_to_move;
-};
-
-Pieces pieces_of(const Position& p) {
+// Every probe takes the position as eight bitboards, the halfmove clock,
+// castling rights (none: the tables never cover them), the en passant square
+// and the side to move, then arguments of its own.
+template <typename Probe, typename... Rest>
+auto probe_position(Probe probe, const Position& p, unsigned halfmove_clock, Rest... rest) {
   auto both = [&](int type) { return p.sides[WHITE].pieces[type] | p.sides[BLACK].pieces[type]; };
-  return {p.sides[WHITE].pieces[0], p.sides[BLACK].pieces[0], both(KING), both(QUEEN), both(ROOK), both(BISHOP),
-          both(KNIGHT), both(PAWN), p.ep_square ? unsigned(lsb(p.ep_square)) : 0u, p.us->colour->is_white != 0};
+  return probe(p.sides[WHITE].pieces[0], p.sides[BLACK].pieces[0], both(KING), both(QUEEN), both(ROOK), both(BISHOP),
+               both(KNIGHT), both(PAWN), halfmove_clock, 0u, p.ep_square ? unsigned(lsb(p.ep_square)) : 0u,
+               p.us->colour->is_white != 0, rest...);
 }
 
 // Fathom numbers promotions queen 1 to knight 4.
@@ -46,6 +45,54 @@ int score_of(unsigned wdl, bool rule50, int win) {
   return 0;
 }
 
+// Root moves are ranked by the tables, higher first. With distance tables:
+// wins first, the faster the better, then draws, then losses, the slower the
+// better; with result tables alone, by the library's own rank of the move.
+constexpr int WIN_RANK = 10000;  // less the distance to a capture, pawn move or mate
+constexpr int DRAW_RANK = 5000;  // above every loss, ranked by its distance up to
+constexpr int LONGEST_LOSS_RANK = DRAW_RANK - 1;
+constexpr int RESULT_RANK = 1000;  // plus the library's rank, when only result tables tell
+
+// A root move as the tables judge it.
+struct TableMove {
+  int from, to, promotion;
+  int rank, score;
+};
+
+// The moves the distance tables judge, with each move's distance counted from
+// the root; a win the rule takes away before it is reached is a draw.
+int judge_by_distance(const SearchContext& ctx, const unsigned* results, TableMove* out) {
+  int n = 0;
+  for (unsigned i = 0; results[i] != TB_RESULT_FAILED; ++i) {
+    unsigned r = results[i], wdl = TB_GET_WDL(r);
+    int dtz = int(TB_GET_DTZ(r));
+    if (ctx.tb.rule50 && wdl == WIN && ctx.board.current->halfmove_clock + dtz > 100) wdl = CURSED_WIN;
+    int score = score_of(wdl, ctx.tb.rule50, TB_WIN_SCORE - dtz);
+    int rank = score > 0 ? WIN_RANK - dtz : score < 0 ? std::min(dtz, LONGEST_LOSS_RANK) : DRAW_RANK;
+    out[n++] = {int(TB_GET_FROM(r)), int(TB_GET_TO(r)), promotion_of(TB_GET_PROMOTES(r)), rank, score};
+  }
+  return n;
+}
+
+int judge_by_result(const TbRootMoves& ranked, TableMove* out) {
+  for (unsigned i = 0; i < ranked.size; ++i) {
+    TbMove t = ranked.moves[i].move;
+    int rank = ranked.moves[i].tbRank;
+    int score = rank > 0 ? TB_WIN_SCORE : rank < 0 ? -TB_WIN_SCORE : 0;
+    out[i] = {int(TB_MOVE_FROM(t)), int(TB_MOVE_TO(t)), promotion_of(TB_MOVE_PROMOTES(t)), RESULT_RANK + rank, score};
+  }
+  return int(ranked.size);
+}
+
+// The tables' judgement of a move, or none (such a move is never kept).
+const TableMove* judged(const TableMove* judged_moves, int count, Move m) {
+  for (int i = 0; i < count; ++i) {
+    const TableMove& t = judged_moves[i];
+    if (t.from == move_from(m) && t.to == move_to(m) && t.promotion == move_promotion(m)) return &t;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 // tb_init releases the tables loaded before (a tb_free before it would
@@ -53,69 +100,44 @@ int score_of(unsigned wdl, bool rule50, int win) {
 int tb_load(const char* path) { return tb_init(path) && *path ? int(TB_LARGEST) : 0; }
 
 bool tb_probe(const SearchContext& ctx, const Position& p, int ply, int& score) {
-  Pieces x = pieces_of(p);
-  unsigned wdl = tb_probe_wdl(x.white, x.black, x.kings, x.queens, x.rooks, x.bishops, x.knights, x.pawns, 0, 0, x.ep,
-                              x.white_to_move);
+  unsigned wdl = probe_position([](auto... a) { return tb_probe_wdl(a...); }, p, 0u);
   if (wdl == TB_RESULT_FAILED) return false;
   score = score_of(wdl, ctx.tb.rule50, TB_WIN_SCORE - ply);
   return true;
 }
 
-// Each root move's result and distance to a capture, pawn move or mate
-// (DTZ, in plies): the kept moves are those with the best result, and among
-// wins the fastest, among losses the slowest. Without DTZ tables, the best
-// result alone.
+// Keeps the root moves of the best rank: with distance tables the best
+// result the fastest way (among losses the slowest), else the best result.
 bool tb_rank_root(SearchContext& ctx, const MoveList& moves) {
   const Position& p = *ctx.board.current;
-  Pieces x = pieces_of(p);
+  unsigned clock = unsigned(p.halfmove_clock);
   unsigned results[TB_MAX_MOVES];
-  unsigned best = tb_probe_root(x.white, x.black, x.kings, x.queens, x.rooks, x.bishops, x.knights, x.pawns,
-                                unsigned(p.halfmove_clock), 0, x.ep, x.white_to_move, results);
-  bool with_dtz = best != TB_RESULT_FAILED;
+  unsigned best = probe_position([](auto... a) { return tb_probe_root(a...); }, p, clock, results);
   TbRootMoves ranked;
-  if (!with_dtz && !tb_probe_root_wdl(x.white, x.black, x.kings, x.queens, x.rooks, x.bishops, x.knights, x.pawns,
-                                      unsigned(p.halfmove_clock), 0, x.ep, x.white_to_move, ctx.tb.rule50, &ranked))
+  TableMove judged_moves[TB_MAX_MOVES];
+  int count;
+  if (best != TB_RESULT_FAILED)
+    count = judge_by_distance(ctx, results, judged_moves);
+  else if (probe_position([](auto... a) { return tb_probe_root_wdl(a...); }, p, clock, ctx.tb.rule50, &ranked))
+    count = judge_by_result(ranked, judged_moves);
+  else
     return false;
-  // A move's rank: the result first, then the distance it leaves.
-  auto rank_of = [&](Move m, int& score) {
-    for (unsigned i = 0; with_dtz && results[i] != TB_RESULT_FAILED; ++i) {
-      unsigned r = results[i];
-      if (TB_GET_FROM(r) != unsigned(move_from(m)) || TB_GET_TO(r) != unsigned(move_to(m))) continue;
-      if (promotion_of(TB_GET_PROMOTES(r)) != move_promotion(m)) continue;
-      // The distance counts from the root; a win the rule takes away before it is reached is a draw.
-      int dtz = int(TB_GET_DTZ(r));
-      unsigned wdl = TB_GET_WDL(r);
-      if (ctx.tb.rule50 && wdl == WIN && p.halfmove_clock + dtz > 100) wdl = CURSED_WIN;
-      score = score_of(wdl, ctx.tb.rule50, TB_WIN_SCORE - dtz);
-      return score > 0 ? 10000 - dtz : score < 0 ? std::min(dtz, 4999) : 5000;
-    }
-    for (unsigned i = 0; !with_dtz && i < ranked.size; ++i) {
-      TbMove t = ranked.moves[i].move;
-      if (TB_MOVE_FROM(t) != unsigned(move_from(m)) || TB_MOVE_TO(t) != unsigned(move_to(m))) continue;
-      if (promotion_of(TB_MOVE_PROMOTES(t)) != move_promotion(m)) continue;
-      int rank = ranked.moves[i].tbRank;
-      score = rank > 0 ? TB_WIN_SCORE : rank < 0 ? -TB_WIN_SCORE : 0;
-      return 1000 + rank;
-    }
-    score = 0;
-    return -1;  // not found: never kept
-  };
-  int best_rank = -1, best_score = 0;
+  const TableMove* top = nullptr;
   for (int i = 0; i < moves.count; ++i) {
-    int score, rank = root_move_searched(ctx, moves.moves[i]) ? rank_of(moves.moves[i], score) : -1;
-    if (rank > best_rank) best_rank = rank, best_score = score;
+    const TableMove* t = root_move_searched(ctx, moves.moves[i]) ? judged(judged_moves, count, moves.moves[i]) : nullptr;
+    if (t && (!top || t->rank > top->rank)) top = t;
   }
-  if (best_rank < 0) return false;
+  if (!top) return false;
   MoveList kept{};
   for (int i = 0; i < moves.count; ++i) {
-    int score;
-    if (root_move_searched(ctx, moves.moves[i]) && rank_of(moves.moves[i], score) == best_rank)
-      kept.moves[kept.count++] = moves.moves[i];
+    const TableMove* t = root_move_searched(ctx, moves.moves[i]) ? judged(judged_moves, count, moves.moves[i]) : nullptr;
+    if (t && t->rank == top->rank) kept.moves[kept.count++] = moves.moves[i];
   }
   ctx.search_moves = kept;
   // The distance of the root itself: Fathom counts a losing move's one further.
-  if (with_dtz && best_score) best_score = (best_score > 0 ? 1 : -1) * (TB_WIN_SCORE - int(TB_GET_DTZ(best)));
-  ctx.state.tb_root_score = best_score;
+  int score = top->score;
+  if (best != TB_RESULT_FAILED && score) score = (score > 0 ? 1 : -1) * (TB_WIN_SCORE - int(TB_GET_DTZ(best)));
+  ctx.state.tb_root_score = score;
   ++ctx.state.tbhits;
   return true;
 }
