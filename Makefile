@@ -34,7 +34,7 @@ $(PROFILE_DIR)/trained: $(wildcard src/*/*) CMakeLists.txt
 	@(./$(TRAIN_BUILD)/velta bench && printf 'perft 5\n' | ./$(TRAIN_BUILD)/velta && \
 	  printf 'position fen $(KIWIPETE)\nperft 4\n' | ./$(TRAIN_BUILD)/velta) >/dev/null || \
 	  echo "the training run failed (a processor without POPCNT or BMI2?): building without a profile"
-	@touch $@
+	@mkdir -p $(@D) && touch $@
 
 # The engine alone: a C++20 compiler and CMake are all it needs.
 build: $(PROFILE_DIR)/trained
