@@ -3,6 +3,8 @@
 // best result, the fastest way. Built without the library, no table is ever
 // found and nothing here is called.
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 
 #include "search/search.h"
 
@@ -15,7 +17,7 @@ namespace velta {
 namespace {
 
 int largest;      // pieces of the largest table loaded; 0: none (written only between searches)
-bool initialised;  // the library holds tables (or their index) to release
+bool initialised;  // the library holds the tables of the last path loaded
 
 // Fathom's results from the side to move's point of view.
 constexpr unsigned LOSS = 0, BLESSED_LOSS = 1, DRAW = 2, CURSED_WIN = 3, WIN = 4;
@@ -25,6 +27,10 @@ constexpr unsigned LOSS = 0, BLESSED_LOSS = 1, DRAW = 2, CURSED_WIN = 3, WIN = 4
 #ifdef VELTA_SYZYGY
 
 namespace {
+
+// The folders of the tables held, as given. Match managers send every option
+// again before each game: the same folders keep the tables read and mapped.
+char loaded_path[4096];
 
 struct Pieces {
   uint64_t white, black, kings, queens, rooks, bishops, knights, pawns;
@@ -54,15 +60,18 @@ int score_of(unsigned wdl, bool rule50, int win) {
 // tb_init releases the tables loaded before (a tb_free before it would
 // release them twice); an empty path loads none but keeps the old count.
 int tb_load(const char* path) {
+  if (initialised && !strcmp(path, loaded_path)) return largest;
   initialised = true;
   largest = tb_init(path) && *path ? int(TB_LARGEST) : 0;
+  snprintf(loaded_path, sizeof loaded_path, "%s", path);  // a path cut short never matches again
   return largest;
 }
 
-void tb_release() {
-  if (initialised) tb_free();
-  initialised = false, largest = 0;
-}
+// The tables stay mapped until the process ends (or the next tb_init
+// releases them): Fathom's tb_free reports each unmapping that succeeded as a
+// failure on standard error (Debian's 2019 build), a line a match manager
+// logs for every table probed.
+void tb_release() { initialised = false, largest = 0; }
 
 bool tb_probe(const SearchContext& ctx, const Position& p, int ply, int& score) {
   Pieces x = pieces_of(p);

@@ -61,6 +61,11 @@ class Tablebases(unittest.TestCase):
                     expected = ("Win" if int(score[2]) > 0 else "Loss", 20000 - abs(int(score[2])))
                     self.assertEqual((result, dtz), expected)
             compared += 1
+        # Match managers send the options again before every game: the same answer,
+        # and nothing on standard error up to the exit (the library's unmapping is noisy).
+        self.engine.send(SET_PATH)
+        self.assertEqual(self.engine.ready(), [f"info string Syzygy tables found in {TABLES}: up to 4 pieces"])
+        self.assertEqual((self.engine.close(), self.engine.errors()), (0, []))
 
     def test_won_endings_are_won_and_drawn_ones_never_lost(self):
         if not stockfish_path():
