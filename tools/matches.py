@@ -111,11 +111,13 @@ def tally(output, pgn, log, engine_names):
 
 def run(fastchess, engines, book, rounds, seed=1, extra=(), concurrency=1, keep=None, echo=False, timeout=None):
     """Plays the match; returns tally()'s record plus fastchess's exit status and output."""
-    folder = keep or tempfile.mkdtemp(prefix="velta-match-")
+    folder = os.path.abspath(keep) if keep else tempfile.mkdtemp(prefix="velta-match-")
     os.makedirs(folder, exist_ok=True)
     try:
         args = command(fastchess, engines, book, rounds, folder, seed, extra, concurrency)
-        proc = subprocess.Popen(args, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, errors="replace")
+        # fastchess leaves its state (config.json) in its working folder: the match's own.
+        proc = subprocess.Popen(args, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, errors="replace",
+                                cwd=folder)
         lines = []
         for line in proc.stdout:
             lines.append(line.rstrip("\n"))
