@@ -87,30 +87,38 @@ def command(fastchess, engines, book, rounds, folder, seed=1, extra=(), concurre
                    "-log", f"file={os.path.join(folder, 'engines.log')}", "level=warn", "engine=true"]
 
 
-def tally(output, pgn, log, engine_names):
-    """What went wrong in a match, from fastchess's output, its PGN and its log."""
+def blamed(game):
+    """The engine a game's end names ("White loses on time"), or None."""
+    _, white, black, _, reason = game
+    return white if reason.startswith("White") else black if reason.startswith("Black") else None
+
+
+def tally(output, pgn, log, judged):
+    """What went wrong in a match, from fastchess's output, its PGN and its log,
+    counted against the engines named in judged (an opponent's faults are its own)."""
     games = [m.groups() for m in map(FINISHED.search, output.splitlines()) if m]
-    faults = collections.OrderedDict((kind, [g for g in games if any(w in g[4] for w in words)])
-                                     for kind, words in FAULTS.items())
-    faults["unfinished games"] = [g for g in games if g[3] not in ("1-0", "0-1", "1/2-1/2")]
-    results = re.findall(r'^\[Result "([^"]*)"\]', pgn, re.M)
-    terminations = collections.Counter(re.findall(r'^\[Termination "([^"]*)"\]', pgn, re.M))
-    ours = [(m[1], m[2]) for m in map(STDERR_LINE.search, log.splitlines()) if m and m[1] in engine_names]
+    faults = collections.OrderedDict((kind, [f"game {g[0]}: {g[4]}" for g in games if blamed(g) in judged
+                                             and any(w in g[4] for w in words)]) for kind, words in FAULTS.items())
+    faults["unfinished games"] = [f"game {g[0]}: {g[3]} {g[4]}" for g in games if g[3] not in ("1-0", "0-1", "1/2-1/2")]
+    stderr = [f"{m[1]}: {m[2]}" for m in map(STDERR_LINE.search, log.splitlines()) if m and m[1] in judged]
     # fastchess logs how each engine process ended as a line of its standard error.
-    faults["abnormal exits"] = [f"{who}: {line}" for who, line in ours
-                                if line.startswith("Process ") and line != "Process exited normally with status 0"]
-    faults["standard-error lines"] = [f"{who}: {line}" for who, line in ours if not line.startswith("Process ")]
-    warnings = [line for line in output.splitlines() if line.startswith("Warning")]
+    faults["abnormal exits"] = [line for line in stderr if ": Process " in line
+                                and not line.endswith(": Process exited normally with status 0")]
+    faults["standard-error lines"] = [line for line in stderr if ": Process " not in line]
+    warnings = [line.split(" :: ")[0] for line in output.splitlines() if line.startswith("Warning")]
     # A move of a principal variation that is not legal where it stands misleads
-    # every GUI that shows it; other PV warnings (a line going on past a
-    # repetition) are only counted.
-    faults["illegal PV moves"] = [line for line in warnings if line.startswith("Warning; Illegal PV move")]
-    return {"games": games, "faults": faults, "pgn_results": results, "terminations": terminations,
-            "warnings": warnings}
+    # every GUI that shows it; the other warnings (a line going on past a
+    # repetition, an opponent's) are only counted.
+    faults["illegal PV moves"] = [w for w in warnings if w.startswith("Warning; Illegal PV move")
+                                  and w.rsplit(" from ", 1)[-1] in judged]
+    return {"games": games, "faults": faults, "warnings": warnings,
+            "pgn_results": re.findall(r'^\[Result "([^"]*)"\]', pgn, re.M),
+            "terminations": collections.Counter(re.findall(r'^\[Termination "([^"]*)"\]', pgn, re.M))}
 
 
-def run(fastchess, engines, book, rounds, seed=1, extra=(), concurrency=1, keep=None, echo=False, timeout=None):
-    """Plays the match; returns tally()'s record plus fastchess's exit status and output."""
+def run(fastchess, engines, book, rounds, seed=1, extra=(), concurrency=1, keep=None, echo=False, judged=None):
+    """Plays the match; returns tally()'s record (faults of the engines named in
+    judged, by default all) plus fastchess's exit status and output."""
     folder = os.path.abspath(keep) if keep else tempfile.mkdtemp(prefix="velta-match-")
     os.makedirs(folder, exist_ok=True)
     try:
@@ -121,14 +129,16 @@ def run(fastchess, engines, book, rounds, seed=1, extra=(), concurrency=1, keep=
         lines = []
         for line in proc.stdout:
             lines.append(line.rstrip("\n"))
-            if echo and (line.startswith(("Finished game", "Warning")) or "Error" in line):
-                print(line.split(" :: ")[0].rstrip("\n"), flush=True)
-        status = proc.wait(timeout)
+            first = line.split(" :: ")[0].rstrip("\n")
+            if echo and (first.startswith("Finished game") or "Error" in first or first.startswith("Warning")
+                         and first.rsplit(" from ", 1)[-1] in (judged or first)):
+                print(first, flush=True)
+        status = proc.wait()
         pgn, log = (os.path.join(folder, name) for name in ("games.pgn", "engines.log"))
         pgn = open(pgn, errors="replace").read() if os.path.exists(pgn) else ""
         # The log holds every line both engines wrote; only standard error's are kept.
         log = "".join(l for l in open(log, errors="replace") if "<stderr>" in l) if os.path.exists(log) else ""
-        record = tally("\n".join(lines), pgn, log, {e[0] for e in engines})
+        record = tally("\n".join(lines), pgn, log, judged or {e[0] for e in engines})
         record.update(status=status, output=lines, command=args)
         return record
     finally:
@@ -148,7 +158,7 @@ def summary(record, first):
             + ", ".join(f"{r} {n}" for r, n in sorted(reasons.items())),
             "  " + ", ".join(f"{kind} {len(found)}" for kind, found in record["faults"].items()),
             f"  fastchess exit status {record['status']}, warnings {len(record['warnings'])}"]
-    kinds = collections.Counter(re.sub(r" - (move \S+ )?from .*", "", w.split(" :: ")[0]) for w in record["warnings"])
+    kinds = collections.Counter(re.sub(r" - (move \S+ )?from (\S+)$", r" (\2)", w) for w in record["warnings"])
     text += [f"    {kind}: {n}" for kind, n in sorted(kinds.items())]
     for kind, found in record["faults"].items():
         text += [f"  {kind}: {item}" for item in found[:10]]
@@ -211,7 +221,7 @@ def main(argv=None):
           f"{engines[1][0]} {' '.join(engines[1][2])}, book {os.path.basename(book)}", flush=True)
     try:
         record = run(fastchess, engines, book, (args.games + 1) // 2, args.seed, extra, args.concurrency,
-                     args.keep, echo=True)
+                     args.keep, echo=True, judged={e[0] for e in engines if e[1] == os.path.abspath(args.engine)})
     finally:
         if book != BOOK:
             os.remove(book)

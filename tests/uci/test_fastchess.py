@@ -33,7 +33,7 @@ class Fastchess(unittest.TestCase):
             self.skipTest("the match's clock is set for an optimised build")
         each = ["tc=2+0.05", "timemargin=250", "option.Threads=2", "option.Hash=16"]
         record = matches.run(FASTCHESS, [("velta-a", VELTA, each), ("velta-b", VELTA, each)], matches.BOOK,
-                             rounds=3, seed=7, extra=matches.ADJUDICATION, timeout=400)
+                             rounds=3, seed=7, extra=matches.ADJUDICATION)
         report = "\n".join(matches.summary(record, "velta-a")[0] + record["output"][-20:])
         self.assertEqual({kind: len(found) for kind, found in record["faults"].items()},
                          dict.fromkeys(record["faults"], 0), report)
