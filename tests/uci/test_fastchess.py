@@ -24,9 +24,9 @@ class Fastchess(unittest.TestCase):
         steps = [m.groups() for m in map(STEP.search, text.splitlines()) if m]
         failed = [f"step {n}: {what}" for verdict, n, what in steps if verdict == "Failed"]
         self.assertEqual(failed, [], "fastchess --compliance failed; it showed:\n" + text[-3000:])
-        self.assertGreaterEqual(len(steps), 40, text[-3000:])  # every step ran
+        # every step ran (40 in this version) and the whole check passed
+        self.assertEqual((len(steps) >= 40, run.returncode), (True, 0), text[-3000:])
         self.assertIn("Engine passed all compliance checks.", text)
-        self.assertEqual(run.returncode, 0, text[-3000:])
 
     def test_smp_match_as_openbench_runs_it(self):
         if SLACK > 1:
@@ -37,11 +37,10 @@ class Fastchess(unittest.TestCase):
         report = "\n".join(matches.summary(record, "velta-a")[0] + record["output"][-20:])
         self.assertEqual({kind: len(found) for kind, found in record["faults"].items()},
                          dict.fromkeys(record["faults"], 0), report)
-        self.assertEqual(len(record["games"]), 6, report)
-        self.assertEqual(len(record["pgn_results"]), 6, report)
-        self.assertTrue(set(record["pgn_results"]) <= {"1-0", "0-1", "1/2-1/2"}, report)
-        self.assertTrue(set(record["terminations"]) <= {"normal", "adjudication"}, report)
-        self.assertEqual(record["status"], 0, report)
+        # Six games ended on the board or by adjudication, as the PGN records them too.
+        self.assertEqual((len(record["games"]), record["status"]), (6, 0), report)
+        self.assertEqual([r in ("1-0", "0-1", "1/2-1/2") for r in record["pgn_results"]], [True] * 6, report)
+        self.assertLessEqual(set(record["terminations"]), {"normal", "adjudication"}, report)
 
 
 if __name__ == "__main__":
