@@ -11,6 +11,7 @@ SKIP = 77  # CTest's skip code for these tests (SKIP_RETURN_CODE)
 # (sanitizer builds are slower).
 THREADS = int(os.environ.get("VELTA_THREADS", "1"))
 SLACK = float(os.environ.get("VELTA_TIME_SLACK", "1"))
+uci_engine.PATIENCE = SLACK
 
 
 # What "at once" means during a search: the engine reads its input every 10000
