@@ -7,9 +7,11 @@ principal variation) for legality, re-sends the options before each game to
 the same engine process, and restarts an engine that died (-recover). This
 driver adds its log of the engines' output, from which it reads what they
 wrote on standard error and how each process ended, and prints a summary:
-crashes and disconnects, time losses, illegal moves, unfinished games,
-standard-error lines, exits other than status 0, and fastchess's warnings.
-The exit status is 1 when any of these but the warnings is not zero.
+crashes and disconnects, time losses, illegal moves (played, or in a
+principal variation), unfinished games, standard-error lines, exits other
+than status 0, and fastchess's other warnings. The exit status is 1 when any
+of these but the other warnings is not zero; against Stockfish only Velta's
+faults count.
 
 Presets:
   smp        Velta against itself, Threads=2 Hash=16, adjudicated as OpenBench does (default 5+0.05)
@@ -70,17 +72,13 @@ def offers_option(engine, name):
     return f"option name {name} " in out
 
 
-def engine_args(name, cmd, settings):
-    return ["-engine", f"cmd={cmd}", f"name={name}", "proto=uci"] + list(settings)
-
-
 def command(fastchess, engines, book, rounds, folder, seed=1, extra=(), concurrency=1):
     """fastchess's arguments as an OpenBench worker writes them: engines is a
     list of (name, cmd, settings such as "tc=2+0.05" or "option.Hash=16")."""
     args = [fastchess, "-recover", "-variant", "standard", "-testEnv", "-concurrency", str(concurrency),
             "-rounds", str(rounds), "-games", "2"] + list(extra)
     for name, cmd, settings in engines:
-        args += engine_args(name, cmd, settings)
+        args += ["-engine", f"cmd={cmd}", f"name={name}", "proto=uci"] + list(settings)
     return args + ["-openings", f"file={book}", "format=epd", "order=random", "-srand", str(seed),
                    "-pgnout", f"file={os.path.join(folder, 'games.pgn')}", "seldepth=true", "nodes=true",
                    "match_line=^info string pgncomment .*",
