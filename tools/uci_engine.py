@@ -6,6 +6,11 @@ Latin-1 so that any byte stays one character. Used by the tools and the tests.
 """
 import os, queue, resource, shutil, subprocess, threading, time  # noqa: E401
 
+# The waits for an answer that a caller does not set (10 s for most, 30 s for
+# readyok, 120 s for bestmove) are multiplied by this: slower builds, such as
+# the sanitizers', set it higher.
+PATIENCE = 1.0
+
 
 def stockfish_path():
     # Stockfish from Debian's packages, or None
@@ -37,8 +42,9 @@ class Engine:
         self.proc.stdin.write(data)
         self.proc.stdin.flush()
 
-    def read_until(self, done, timeout=10.0, q=None):
+    def read_until(self, done, timeout=None, q=None):
         # the lines up to and including the first for which done(line) is true
+        timeout = timeout or 10.0 * PATIENCE
         q, lines, deadline = q or self.out, [], time.monotonic() + timeout
         while not lines or not done(lines[-1]):
             try:
@@ -49,7 +55,7 @@ class Engine:
                 raise EOFError(f"{self.name}: output closed after {lines[-6:-1]}")
         return lines
 
-    def until_prefix(self, prefix, timeout=10.0):
+    def until_prefix(self, prefix, timeout=None):
         return self.read_until(lambda l: l.startswith(prefix), timeout)
 
     def drain(self, wait=0.2, q=None):
@@ -65,14 +71,14 @@ class Engine:
     def errors(self, wait=0.2):
         return self.drain(wait, self.err)
 
-    def ready(self, timeout=30.0):
+    def ready(self, timeout=None):
         # everything printed before "readyok": the barrier after a command
         self.send("isready")
-        return self.until_prefix("readyok", timeout)[:-1]
+        return self.until_prefix("readyok", timeout or 30.0 * PATIENCE)[:-1]
 
-    def search(self, line, timeout=120.0):
+    def search(self, line, timeout=None):
         self.send(line)
-        return self.until_prefix("bestmove", timeout)
+        return self.until_prefix("bestmove", timeout or 120.0 * PATIENCE)
 
     def fen(self):
         # the root position's FEN, read from the "debug" display
@@ -86,13 +92,13 @@ class Engine:
         self.send(position, "perft 1")
         return self.read_until(lambda l: " nodes in " in l)[-2].split()
 
-    def close(self, timeout=10.0):
+    def close(self, timeout=None):
         # closes standard input and returns the exit status
         try:
             self.proc.stdin.close()
         except BrokenPipeError:
             pass
-        return self.proc.wait(timeout)
+        return self.proc.wait(timeout or 10.0 * PATIENCE)
 
     def kill(self):
         if self.proc.poll() is None:

@@ -95,8 +95,10 @@ const TableMove* judged(const TableMove* judged_moves, int count, Move m) {
 
 }  // namespace
 
-// tb_init releases the tables loaded before (a tb_free before it would
-// release them twice); an empty path loads none but keeps the old count.
+// tb_init releases the tables loaded before; an empty path loads none but
+// keeps the old count. (Debian's build of the library reports each unmapping
+// that succeeded as a failure on standard error, so the front end loads a
+// path only when it changes, and leaves the tables to the process's end.)
 int tb_load(const char* path) { return tb_init(path) && *path ? int(TB_LARGEST) : 0; }
 
 bool tb_probe(const SearchContext& ctx, const Position& p, int ply, int& score) {

@@ -231,7 +231,6 @@ bool start_engine(Engine& e) {
 void stop_engine(Engine& e) {
   if (e.job.joinable()) end_job(e);
   destroy_search(e.search);
-  if (e.options.tb_loaded) tb_load("");
   tt_release(e.table);
   delete e.game;
   e.search = nullptr, e.game = nullptr;

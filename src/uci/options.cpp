@@ -44,14 +44,18 @@ void set_threads(Engine& e, int threads, const char*) {
   set_search_threads(*e.search, threads);
 }
 
-// Folders separated by ':'; "<empty>" (or nothing) for none.
+// Folders separated by ':'; "<empty>" (or nothing) for none. Match managers
+// send every option again before each game: the same folders keep the
+// tables read and mapped.
 void set_syzygy_path(Engine& e, int, const char* path) {
   bool none = !*path || !strcmp(path, "<empty>");
-  if (none && !e.options.tb_loaded) return;
   if (!none && !tb_available())
     return info_string("This build reads no Syzygy tables (it was built without the Fathom library)");
-  e.options.tb.largest = tb_load(none ? "" : path);
-  e.options.tb_loaded = true;
+  if (none) path = "";
+  if (strcmp(path, e.options.tb_path)) {
+    e.options.tb.largest = tb_load(path);
+    snprintf(e.options.tb_path, sizeof e.options.tb_path, "%s", path);
+  }
   if (none) return;
   if (e.options.tb.largest)
     info_string("Syzygy tables found in %s: up to %i pieces", path, e.options.tb.largest);

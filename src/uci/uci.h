@@ -39,7 +39,7 @@ struct OptionValues {
   int move_overhead;  // milliseconds taken off the clock for the answer's travel
   int threads;
   TablebaseUse tb;    // tb.largest: pieces of the largest table loaded (0: none)
-  bool tb_loaded;     // the tables' library holds tables to release
+  char tb_path[LINE_SIZE];  // the folders of the tables held: sent again, they are kept
 };
 
 // The engine the command loop drives: the game, the searcher with its table,

@@ -1,0 +1,50 @@
+#!/usr/bin/env python3
+# The engine under fastchess, the match manager OpenBench's workers run: its
+# protocol check passes every step, and a match against itself set up as a
+# worker sets up an SMP test (two threads each, the options sent again before
+# every game to the same processes) finishes all its games without a crash,
+# disconnect, loss on time or illegal move. Skipped when fastchess is missing
+# (tools/ensure_fastchess.sh builds it).
+import os, re, subprocess, sys, unittest  # noqa: E401
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path[:0] = [os.path.join(HERE, "..", "common"), os.path.join(HERE, "..", "..", "tools")]
+from engine import SKIP, SLACK, engine_path, run_tests  # noqa: E402
+import matches  # noqa: E402
+
+VELTA = os.path.abspath(engine_path())
+FASTCHESS = matches.fastchess_path(VELTA)
+STEP = re.compile(r"(Passed|Failed) Step (\d+): (.*)")
+
+
+class Fastchess(unittest.TestCase):
+    def test_compliance(self):
+        run = subprocess.run([FASTCHESS, "--compliance", VELTA], capture_output=True, text=True,
+                             errors="replace", timeout=120 * SLACK)
+        text = re.sub(r"\x1b\[[0-9;]*m", "", run.stdout + run.stderr)
+        steps = [m.groups() for m in map(STEP.search, text.splitlines()) if m]
+        failed = [f"step {n}: {what}" for verdict, n, what in steps if verdict == "Failed"]
+        self.assertEqual(failed, [], "fastchess --compliance failed; it showed:\n" + text[-3000:])
+        # every step ran (40 in this version) and the whole check passed
+        self.assertEqual((len(steps) >= 40, run.returncode), (True, 0), text[-3000:])
+        self.assertIn("Engine passed all compliance checks.", text)
+
+    def test_smp_match_as_openbench_runs_it(self):
+        if SLACK > 1:
+            self.skipTest("the match's clock is set for an optimised build")
+        each = ["tc=2+0.05", "timemargin=250", "option.Threads=2", "option.Hash=16"]
+        record = matches.run(FASTCHESS, [("velta-a", VELTA, each), ("velta-b", VELTA, each)], matches.BOOK,
+                             rounds=3, seed=7, extra=matches.ADJUDICATION)
+        report = "\n".join(matches.summary(record, "velta-a")[0] + record["output"][-20:])
+        self.assertEqual({kind: len(found) for kind, found in record["faults"].items()},
+                         dict.fromkeys(record["faults"], 0), report)
+        # Six games ended on the board or by adjudication, as the PGN records them too.
+        self.assertEqual((len(record["games"]), record["status"]), (6, 0), report)
+        self.assertEqual([r in ("1-0", "0-1", "1/2-1/2") for r in record["pgn_results"]], [True] * 6, report)
+        self.assertLessEqual(set(record["terminations"]), {"normal", "adjudication"}, report)
+
+
+if __name__ == "__main__":
+    if not FASTCHESS:
+        print("skipped: fastchess not built (tools/ensure_fastchess.sh builds it from its source)")
+        sys.exit(SKIP)
+    sys.exit(run_tests(VELTA))
