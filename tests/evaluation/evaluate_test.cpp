@@ -85,7 +85,7 @@ const TermCase TERMS[] = {
     {"king_zone_attacked", pieces, "6k1/pp3ppp/8/8/8/3n4/P4PPP/6K1", "d3a5", -4},   // f2
     {"king_queen_contact", pieces, "6k1/p4ppp/8/8/5n2/7q/P4PPP/6K1", "f4g5", -51},  // g2, the knight's too
     {"mobility", pieces, "1N4k1/pp3ppp/8/8/8/8/P4PPP/6K1", "b8a8", (3 - 2) * 7},   // d7, c7 safe
-    {"mobility_safe", pieces, "6k1/pp1N1ppp/8/8/8/8/P4PPP/6K1", "d7c7", (3 - 4) * -2},  // of 6 squares
+    {"mobility_safe", pieces, "6k1/pp1N1ppp/8/8/8/8/P4PPP/6K1", "d7c7", (3 - 4) * -2},  // b8 c5 e5; a8 b5 d5 e8
     {"pawn_chain", pieces, "6k1/pp3ppp/8/8/8/2P5/1P3PPP/6K1", "b2b3", 6},              // b2 guards c3
     {"hanging", pieces, "6k1/p4ppp/8/1b6/8/2N5/P4PPP/6K1", "b5a6", pct(5, 302)},
     {"pinned", pieces, "6k1/p4ppp/8/8/1b6/8/P2N1PPP/4K3", "b4c1", -pct(17, 283)},
