@@ -100,6 +100,7 @@ const TermCase TERMS[] = {
 };
 
 class EvalTerm : public testing::TestWithParam<TermCase> {};
+void PrintTo(const TermCase& c, std::ostream* out) { *out << c.placement << (*c.shift ? " shifted " : "") << c.shift; }
 
 TEST_P(EvalTerm, CountedByHand) {
   const TermCase& c = GetParam();
@@ -107,7 +108,7 @@ TEST_P(EvalTerm, CountedByHand) {
     const Position& p = load(placement + " w - - 0 1");
     return c.function(*p.us, *p.them, popcount(p.occupied));
   };
-  EXPECT_EQ(value(c.placement) - (*c.shift ? value(shifted(c.placement, c.shift)) : 0), c.expected) << c.shift;
+  EXPECT_EQ(value(c.placement) - (*c.shift ? value(shifted(c.placement, c.shift)) : 0), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(, EvalTerm, testing::ValuesIn(TERMS),
