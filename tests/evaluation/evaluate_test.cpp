@@ -14,7 +14,9 @@ TEST(EvalTables, BitExactEntries) {
   // Passed pawns: 40 x 1.95 = 78 and 78 x 1.95 = 152 only with the double one
   // unit above 1.95 (the nearest one gives 77 and 150).
   EXPECT_EQ(PieceValue[5][12], 40); EXPECT_EQ(PieceValue[6][12], 78); EXPECT_EQ(PieceValue[7][12], 152);
+  EXPECT_EQ(PstKing[24][0], -27);  // trunc(8 x -102 / 30), not -28
   EXPECT_EQ(PstKing[17][27], -51);  // half way between the full board's -102 and the bare kings' 0
+  EXPECT_EQ(PstKnight[32][27], 324); EXPECT_EQ(PstRook[3][27], 518);
 }
 
 // The position of a FEN with check information and attack maps, as evaluate() would have them.
