@@ -1,7 +1,6 @@
-// The weight tables by piece count, attack maps, the general score and its
-// terms, and the fixed rules for three and four pieces, on positions whose
-// values were worked out by hand from the weights.
-#include <initializer_list>
+// The weight tables by piece count, each term of the score on positions
+// counted by hand, and the fixed rules for three and four pieces.
+#include <string>
 
 #include "common/helpers.h"
 
@@ -20,87 +19,106 @@ TEST(EvalTables, BitExactEntries) {
   EXPECT_EQ(PstKnight[32][27], 324); EXPECT_EQ(PstRook[3][27], 518);
 }
 
-Board board;
-int k;  // pieces on the board of the position loaded
-
-// Sets up the FEN with check information and attack maps, as evaluate() would have them.
-const Position& load(const char* fen) {
-  ::load(board, fen);
+// The position of a FEN with check information and attack maps, as evaluate() would have them.
+const Position& load(const std::string& fen) {
+  static Board board;
+  ::load(board, fen.c_str());
   prepare_node(*board.current);
-  k = popcount(board.current->occupied);
   return *board.current;
 }
 
-// A term of side x against the other side, for each FEN.
-void check(int (*term)(const SideState& x, const SideState& y, int k),
-           std::initializer_list<std::pair<const char*, int>> cases, int x = WHITE) {
-  for (auto [fen, expected] : cases) {
-    const Position& p = load(fen);
-    EXPECT_EQ(term(p.sides[x], p.sides[!x], k), expected) << fen;
-  }
-}
-int score(const SideState&, const SideState&, int) { return evaluate(*board.current); }
-
-TEST(GeneralScore, StartPositionAndRookFiles) {
-  const Position& start = load(START_FEN);
-  const SideState &white = start.sides[WHITE], &black = start.sides[BLACK];
-  EXPECT_EQ(psq_sum(white, 32), 2921); EXPECT_EQ(psq_sum(black, 32), 2921);
-  EXPECT_EQ(white.attack_info->attacks[PAWN], 0x0000000000ff0000ULL);  // exact: an edge pawn's
-  EXPECT_EQ(black.attack_info->attacks[PAWN], 0x0000ff0000000000ULL);  // attack must not wrap around
-  // Shelter 3 x 8, mobility 32 squares x 7, queen guarding the c1 bishop 9, bishop pair 31.
-  EXPECT_EQ(evaluate_pieces(white, black, 32), 288); EXPECT_EQ(evaluate_pieces(black, white, 32), 288);
-  check(score, {{START_FEN, 0}, {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 0 1", 0}});
-
-  // k = 16, eight black pawns: open 3 x 8 = 24, half-open 50% of it.
-  check(rook_files, {{"6k1/pppp1ppp/8/8/4R3/4p3/PPP1P2P/6K1 w - - 0 1", 24},  // e3 is behind the rook
-                     {"6k1/ppppRppp/4p3/8/8/8/PPP1P2P/6K1 w - - 0 1", 48},    // seventh rank and open
-                     // k = 8, four black pawns: 4 x 4, half-open 57% of it.
-                     {"4k3/pppp4/8/8/8/8/7r/R3K3 w - - 0 1", 9}});
+// The placement with the piece on the first square of `shift` ("a3c3") moved to the second.
+std::string shifted(std::string placement, const char* shift) {
+  for (size_t i = 0; i < placement.size(); ++i)  // one character a square: an empty one is "1"
+    if (placement[i] > '1' && placement[i] <= '8') placement.replace(i, 1, std::string(placement[i] - '0', '1'));
+  auto at = [&](const char* s) -> char& { return placement[9 * ('8' - s[1]) + s[0] - 'a']; };
+  std::swap(at(shift), at(shift + 2));
+  return placement;
 }
 
-TEST(PawnTerms, StructureAndPassedPawns) {
-  check(evaluate_pawns,
-        // k = 5: 2 x 88, a2 doubled -13, both isolated -1 each, and a2 attacked
-        // by the c1 knight: -9 more as doubled, -24 more as isolated.
-        {{"4k3/8/8/8/8/P7/P7/2n1K3 w - - 0 1", 128},
-         {"k7/8/4P3/8/8/8/8/K7 w - - 0 1", 213},      // k = 3: 89 - 1 + 93 + 35% of 93
-         // k = 32: a5 worth 21, defended by the a1 rook +3, attacked by the a8
-         // rook -5, queening square held by the b7 queen: -trunc(-14 x 21 / 100) = +2.
-         {"rnb1kbnr/1qpppppp/2pp4/P7/8/8/1PPPPPPP/RNBQKBNR w KQkq - 0 1", 621}});
-  // k = 3, black d2 on its 7th rank (181), queening on d1: 89 - 1 - 26
-  // attacked isolani, +34 defended -66 attacked +50 -81 queening square held
-  // by both, -124 enemy king in the span, +63 free path.
-  check(evaluate_pawns, {{"8/8/8/8/8/8/2kp4/4K3 w - - 0 1", 119}}, BLACK);
+// A term of White, to move: its value in the placement less its value in the
+// twin, the placement with one piece shifted so that only that term changes
+// (without a twin, the whole value). Weights are EvalParams[k][column] and
+// PieceValue[row][k], with k the pieces on the board.
+using TermFunction = int (*)(const SideState& x, const SideState& y, int k);
+struct TermCase { const char* term; TermFunction function; const char *placement, *shift; int expected; };
+int psq(const SideState& x, const SideState&, int k) { return psq_sum(x, k); }
+constexpr TermFunction pawns = evaluate_pawns, pieces = evaluate_pieces, rooks = rook_files;
+
+const TermCase TERMS[] = {
+    // k = 4: pawn 89, doubled 13; a passed pawn on the 5th, 6th, 7th rank 47, 91, 177.
+    {"pawn_material", pawns, "4k3/8/8/8/8/8/PP6/4K3", "", 2 * 89},
+    {"doubled_pawn", pawns, "4k3/8/8/8/8/P7/P7/4K3", "a3c3", -13},  // a2, the rear one; both isolated either way
+    // Doubled and attacked 9 (k = 5), isolated and attacked 23 (k = 6), isolated 5 (k = 16).
+    {"doubled_pawn_attacked", pawns, "4k3/8/8/8/8/P7/P7/2n1K3", "c1b5", -9},  // the knight hits a2, or a3 only
+    {"isolated_pawn_attacked", pawns, "4k3/8/8/8/1n6/8/P2PP3/4K3", "b4h5", -23},  // a2
+    {"isolated_pawn", pawns, "4k3/pppp1ppp/8/8/8/8/P1PPPPPP/4K3", "a2b2", -5},    // a2; on b2 it joins c2
+    // A passed pawn the bishop blocks, against one on the 4th rank (no bonus).
+    {"passed_on_5th", pawns, "4k3/b7/8/P7/8/8/8/4K3", "a5a4", 47},
+    {"passed_on_6th", pawns, "4k3/b7/P7/8/8/8/8/4K3", "a6a4", 91},
+    {"passed_on_7th", pawns, "b3k3/P7/8/8/8/8/8/4K3", "a7a4", 177},
+    // The b7 pawn (177; 173 at k = 5), and a piece that defends or attacks it, holds b8 or blocks it.
+    {"passed_defended", pawns, "7k/1P6/3N4/8/8/8/8/4K3", "d6d5", pct(19, 177)},
+    {"passed_attacked", pawns, "3n3k/1P6/8/8/8/8/P7/4K3", "d8h5", -pct(36, 173)},
+    {"passed_queening_own", pawns, "7k/1P6/2N5/8/8/8/8/4K3", "c6e5", pct(27, 177)},
+    {"passed_queening_enemy", pawns, "7k/1P1n4/8/8/8/8/8/4K3", "d7f5", -pct(43, 177)},
+    {"passed_free_path", pawns, "7k/1P6/8/7N/8/8/8/4K3", "h5b8", pct(34, 177)},
+    // A king in the span ahead of b6 (91) or b5 (47); the d7 knight holds b8 either way.
+    {"passed_own_king", pawns, "2K4k/3N4/1P6/8/8/8/8/8", "c8e1", pct(18, 91)},
+    {"passed_enemy_king", pawns, "8/2kn4/8/1P6/8/8/8/4K3", "c7h7", -pct(66, 47)},
+    // k = 16, eight black pawns: an open file 8 x 3, as much again on the 7th
+    // rank; k = 8, four black pawns: half open 57% of 4 x 4.
+    {"rook_open_file", rooks, "6k1/pppp1ppp/8/8/4R3/4p3/PPP1P2P/6K1", "", 24},  // e3 is behind the rook
+    {"rook_seventh_rank", rooks, "6k1/ppppRppp/4p3/8/8/8/PPP1P2P/6K1", "", 24 + 24},
+    {"rook_half_open", rooks, "4k3/pppp4/8/8/8/8/7r/R3K3", "", pct(57, 16)},
+    // KingCentre at k = 8: c6 5, b7 2; none at k = 9.
+    {"king_centre", pieces, "8/6pp/2K5/8/8/8/PP4PP/k7", "c6b7", 5 - 2},
+    {"king_centre_not_at_9", pieces, "8/5ppp/2K5/8/8/8/PP4PP/k7", "c6b7", 0},
+    // k = 12: threat unit 9, shield pawn 10, full shield 18, zone square attacked 4, queen contact 51, mobility
+    // 7, safe -2, pawn chain 6, hanging 5% (bishop 302), pinned 17% (knight 283), space 1. A pawn guards each
+    // piece under threat, which would hang otherwise.
+    {"threat_pawn_on_knight", pieces, "6k1/5ppp/1p6/2n5/3P4/8/P4PPP/6K1", "c5c6", 2 * 9},
+    {"threat_pawn_on_rook", pieces, "6k1/6pp/1p3p2/2r5/3P4/8/P4PPP/6K1", "c5c6", 4 * 9},
+    {"threat_knight_on_rook", pieces, "6k1/5ppp/8/1p6/r7/2N5/P4PPP/6K1", "a4d6", 2 * 9},
+    {"threat_knight_on_queen", pieces, "6k1/1p3ppp/2q5/4N3/8/8/P4PPP/6K1", "c6b5", 6 * 9},
+    {"threat_bishop_on_rook", pieces, "6k1/5ppp/1p6/r7/8/8/P2B1PPP/6K1", "a5d5", 2 * 9},
+    {"king_shield_pawn", pieces, "6k1/ppp2ppp/8/8/8/8/PP3PP1/6K1", "g2e4", 10},
+    {"king_full_shield", pieces, "6k1/ppp2ppp/8/8/8/8/3PPPP1/5K2", "f1e1", 18},     // e1 is no shelter square
+    {"king_zone_attacked", pieces, "6k1/pp3ppp/8/8/8/3n4/P4PPP/6K1", "d3a5", -4},   // f2
+    {"king_queen_contact", pieces, "6k1/p4ppp/8/8/5n2/7q/P4PPP/6K1", "f4g5", -51},  // g2, the knight's too
+    {"mobility", pieces, "1N4k1/pp3ppp/8/8/8/8/P4PPP/6K1", "b8a8", (3 - 2) * 7},   // d7, c7 safe
+    {"mobility_safe", pieces, "6k1/pp1N1ppp/8/8/8/8/P4PPP/6K1", "d7c7", (3 - 4) * -2},  // b8 c5 e5; a8 b5 d5 e8
+    {"pawn_chain", pieces, "6k1/pp3ppp/8/8/8/2P5/1P3PPP/6K1", "b2b3", 6},              // b2 guards c3
+    {"hanging", pieces, "6k1/p4ppp/8/1b6/8/2N5/P4PPP/6K1", "b5a6", pct(5, 302)},
+    {"pinned", pieces, "6k1/p4ppp/8/8/1b6/8/P2N1PPP/4K3", "b4c1", -pct(17, 283)},
+    {"space", pieces, "6k1/pp3ppp/8/8/8/N7/P4PPP/6K1", "a3a6", 1},  // c4, in the zone c3-f4
+    // k = 16: two pieces guard each other, 2 x 4 on a diagonal, 2 x 5 on a line.
+    {"diagonal_cohesion", pieces, "6k1/ppp2ppp/8/B7/8/8/PPP2PPP/4Q1K1", "a5a6", 2 * 4},
+    {"orthogonal_cohesion", pieces, "6k1/ppp2ppp/8/8/8/8/PPP2PPP/4QRK1", "f1h1", 2 * 5},
+    // Start position: shield 3 x 8, mobility 32 x (3 + 4), the queen guards the c1 bishop 9, bishop pair 31.
+    {"bishop_pair", pieces, "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR", "", 24 + 224 + 9 + 31},
+    // k = 6: king a1 -88 (26/30 of the way to -102); material and centrality, the knight's 4 x, the rook's files 2 x.
+    {"piece_square", psq, "k7/8/8/8/3N4/2B5/7Q/K2R4", "", -88 + (277 + 4 * 6) + (302 + 2) + (499 + 2 * 3) + 931},
+};
+
+class EvalTerm : public testing::TestWithParam<TermCase> {};
+void PrintTo(const TermCase& c, std::ostream* out) { *out << c.placement << (*c.shift ? " shifted " : "") << c.shift; }
+
+TEST_P(EvalTerm, CountedByHand) {
+  const TermCase& c = GetParam();
+  auto value = [&](const std::string& placement) {
+    const Position& p = load(placement + " w - - 0 1");
+    return c.function(*p.us, *p.them, popcount(p.occupied));
+  };
+  EXPECT_EQ(value(c.placement) - (*c.shift ? value(shifted(c.placement, c.shift)) : 0), c.expected);
 }
 
-TEST(PieceTerms, ActivityThreatsAndKingSafety) {
-  check(evaluate_pieces, {
-      // King d4 centralised (+6) only with at most 8 pieces; 10 mobility
-      // squares and 6 in the space zone at both counts.
-      {"k7/pp4pp/8/8/3K4/8/P6P/8 w - - 0 1", 6 + 70 - 30 + 6},
-      {"k7/ppp3pp/8/8/3K4/8/P6P/8 w - - 0 1", 70 - 20 + 6},
-      // k = 32 from the start: the d3 intruder attacked by two pawns counts
-      // once, costs 4 safe squares (-16) and the f2 or e2 zone square (-25),
-      // and hangs (+12); a knight adds a threat (+20).
-      {"r1bqkbnr/pppppppp/8/8/8/3n4/PPPPPPPP/RNBQKBNR w KQkq - 0 1", 288 + 20 - 16 - 25 + 12},
-      // k = 5, knight forking queen and rook: threats (6 + 2) x 8, mobility
-      // 11 x 8 - 7 x 4, both targets undefended: 5% of 502 + 930, space 1.
-      {"3q3k/r7/2N5/8/8/8/8/7K w - - 0 1", 64 + 60 + 71 + 1},
-      // k = 5, g1 behind f2 g2 h2: 3 x 10 + full shield 22, 9 squares x 4, space 2.
-      {"k7/8/8/8/8/8/5PPP/6K1 w - - 0 1", 52 + 36 + 2},
-      // k = 16: rook f8 and bishop h4 both hit f2, one zone square: -8 once.
-      {"k4r2/ppppp1p1/8/8/7b/8/PPP2PPP/6K1 w - - 0 1", 42 - 8 + 78}});
-}
-
-// With a pawn against a minor piece only the pawn and piece terms count.
-int minus_pawn_and_piece_terms(const SideState& us, const SideState& them, int k) {
-  return evaluate(*board.current) - evaluate_pawns(us, them, k) + evaluate_pawns(them, us, k) -
-         evaluate_pieces(us, them, k) + evaluate_pieces(them, us, k);
-}
+INSTANTIATE_TEST_SUITE_P(, EvalTerm, testing::ValuesIn(TERMS),
+                         [](const testing::TestParamInfo<TermCase>& info) { return std::string(info.param.term); });
 
 // Three and four pieces, from the side to move's point of view.
 TEST(EndgameRules, FixedScores) {
-  check(score, {
+  const std::pair<const char*, int> cases[] = {
       // Known win 10000 + 500 material + centre 6 (e4) - 0 (a8); the lone king
       // to move takes the rook next to it unless the rook is protected (c6: 5).
       {"k7/8/8/8/4K3/8/8/7R w - - 0 1", 10506}, {"k7/8/8/8/4K3/8/8/7R b - - 0 1", -10506},
@@ -118,10 +136,18 @@ TEST(EndgameRules, FixedScores) {
       {"8/8/8/8/8/1k6/P7/7K b - - 0 1", 0},            // the pawn falls
       // King e7 on its pawn's path: 88 + 48 (e5) + 13 (e8 held) + 8 (own king
       // in the span) + 100, never the known win.
-      {"8/4K3/8/4P3/8/8/8/k7 w - - 0 1", 157 + 100}});
-  // +100 with the pawn's side to move, -100 with the minor piece's.
-  check(minus_pawn_and_piece_terms, {{"8/8/2k5/8/8/8/4P3/4K1n1 w - - 0 1", 100},
-                                     {"8/4p3/2k5/8/8/8/8/4K1N1 w - - 0 1", -100}});
+      {"8/4K3/8/4P3/8/8/8/k7 w - - 0 1", 157 + 100}};
+  for (auto [fen, expected] : cases) EXPECT_EQ(evaluate(load(fen)), expected) << fen;
+  // A pawn against a minor piece: the pawn and piece terms, +100 with the
+  // pawn's side to move, -100 with the minor piece's.
+  for (auto [fen, expected] :
+       {std::pair{"8/8/2k5/8/8/8/4P3/4K1n1 w - - 0 1", 100}, {"8/4p3/2k5/8/8/8/8/4K1N1 w - - 0 1", -100}}) {
+    const Position& p = load(fen);
+    const SideState &us = *p.us, &them = *p.them;
+    int terms = evaluate_pawns(us, them, 4) - evaluate_pawns(them, us, 4) + evaluate_pieces(us, them, 4) -
+                evaluate_pieces(them, us, 4);
+    EXPECT_EQ(evaluate(p) - terms, expected) << fen;
+  }
 }
 
 }  // namespace
