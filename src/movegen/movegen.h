@@ -118,10 +118,12 @@ inline MoveList& legal_moves(Board& b) {
 // Leaf count of the legal move tree `depth` plies deep (depth >= 1).
 uint64_t perft(Board& b, int depth);
 
-// Sets up the board from a FEN, keeping the old position when the text fails a check.
-Refusal set_position(Board& b, const char* fen);
-// Plays one word of a move list if it names a legal move. A long game drops
-// history that can no longer repeat.
+// Sets up the board from a FEN, keeping the old position when the text fails
+// a check; its moves are written as in Chess960 when asked to or when its
+// castling rights need it (Board::chess960).
+Refusal set_position(Board& b, const char* fen, bool chess960 = false);
+// Plays one word of a move list, in the game's notation, if it names a legal
+// move. A long game drops history that can no longer repeat.
 Refusal play_move(Board& b, const char* word);
 
 }  // namespace velta

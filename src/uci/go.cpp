@@ -53,7 +53,7 @@ GoRequest read_request(const char* args, SearchContext& ctx) {
     if (k == NONE || r.given[k]) continue;
     if (k == SEARCHMOVES) {
       for (; i + 1 < n && keyword_of(words[i + 1]) == NONE; ++i)
-        if (Move m = find_move_text(legal, words[i + 1])) ctx.search_moves.moves[ctx.search_moves.count++] = m;
+        if (Move m = find_move_text(ctx.board, legal, words[i + 1])) ctx.search_moves.moves[ctx.search_moves.count++] = m;
       r.given[k] = true;
       continue;
     }
