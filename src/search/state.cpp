@@ -32,7 +32,8 @@ void reset_after_search(SearchContext& ctx) {
 }
 
 bool root_move_searched(const SearchContext& ctx, Move m) {
-  constexpr Move IDENTITY = SQUARES_MASK | Move(7) << PROMOTION_SHIFT;
+  // A flagged castling may share its squares with a king step (Chess960).
+  constexpr Move IDENTITY = SQUARES_MASK | MOVE_CASTLING | Move(7) << PROMOTION_SHIFT;
   auto listed = [m](const MoveList& list) {
     for (int i = 0; i < list.count; ++i)
       if (!((list.moves[i] ^ m) & IDENTITY)) return true;
