@@ -27,9 +27,9 @@ uint64_t print_summary(uint64_t nodes, int64_t start) {
   return ms;
 }
 
-void print_move(Move m) {
+void print_move(const Board& b, Move m) {
   char text[MOVE_TEXT_SIZE];
-  move_text(m, text);
+  move_text(b, m, text);
   printf("%s", text);
 }
 
@@ -76,7 +76,7 @@ uint64_t count_paths(Board& b, int depth, bool& interrupted) {
 uint64_t divide(Board& b, int depth, bool& interrupted) {
   const MoveList& list = legal_moves(b);
   if (depth == 1) {
-    for (int i = 0; i < list.count; ++i) print_move(list.moves[i]), printf(" ");
+    for (int i = 0; i < list.count; ++i) print_move(b, list.moves[i]), printf(" ");
     printf("\n");
     return uint64_t(list.count);
   }
@@ -85,7 +85,7 @@ uint64_t divide(Board& b, int depth, bool& interrupted) {
     make_move(b, list.moves[i]);
     uint64_t count = count_paths(b, depth - 1, interrupted);
     take_back(b);
-    if (!interrupted) print_move(list.moves[i]), printf(": %llu\n", (unsigned long long)count);
+    if (!interrupted) print_move(b, list.moves[i]), printf(": %llu\n", (unsigned long long)count);
     total += count;
   }
   return total;

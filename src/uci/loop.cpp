@@ -10,7 +10,7 @@
 //   setoption     "setoption name <name> [value <value>]"
 //   ucinewgame    start position, empty tables
 //   position      "position startpos|fen <FEN> [moves ...]": sets the root, nothing printed
-//   go            search; "info" lines and one "bestmove"
+//   go            search; "info" lines and one "bestmove" ("go perft N" is "perft N")
 //   stop, ponderhit, debug on|off: nothing outside a search
 //   perft         move-path counts with a summary line
 //   debug         board, static score and legal moves
@@ -45,7 +45,7 @@ void print_magics(const char* name, const uint64_t* magics) {
 }
 
 void new_game() {
-  set_position(engine.context->board, START_FEN);
+  set_position(engine.context->board, START_FEN, engine.options.chess960);
   reset_new_game(*engine.context);
 }
 
@@ -68,11 +68,14 @@ bool set_root_position(const char* args) {
   else
     moves = nullptr;
   Board& board = engine.context->board;
+  bool chess960 = engine.options.chess960;
   if (!strcmp(text, "startpos")) {
-    set_position(board, START_FEN);
+    set_position(board, START_FEN, chess960);
   } else if (!strncmp(text, "fen ", 4)) {
-    Refusal refusal = set_position(board, text + 4);
+    Refusal refusal = set_position(board, text + 4, chess960);
     if (refusal.check) return report_refusal(refusal), true;
+    if (board.chess960 && !chess960)
+      info_string("This position's castling rights need UCI_Chess960: its moves are read and written as in Chess960");
   } else {
     return false;
   }
@@ -128,7 +131,7 @@ bool start_engine() {
   engine.context->tt = &engine.table;
   engine.context->reports = true;
   engine.context->pool = create_pool();
-  engine.options = Options{false, 1, 0};
+  engine.options = Options{false, 1, 0, false};
   engine.context->tb = TablebaseUse{false, 1, true};
   if (!create_table(DEFAULT_HASH_MB)) return false;
   new_game();
@@ -161,6 +164,8 @@ bool execute(const char* line) {
     new_game();
   else if (is("position") && set_root_position(args))
     return true;
+  else if (is("go") && !strncmp(args, "perft", 5) && (args[5] == ' ' || !args[5]))
+    perft_command(args + 5);  // as testers and python-chess send it
   else if (is("go"))
     go_command(args);
   else if (is("perft"))

@@ -70,6 +70,7 @@ void print_identification() {
   printf("option name SyzygyPath type string default <empty>\n");
   printf("option name SyzygyProbeDepth type spin default 1 min 1 max %i\n", MAX_PLY);
   printf("option name Syzygy50MoveRule type check default true\n");
+  printf("option name UCI_Chess960 type check default false\n");
   printf("uciok\n");
 }
 
@@ -102,6 +103,8 @@ void set_option(const char* args) {
     valid = read_spin(value, 1, MAX_PLY, engine.context->tb.probe_depth);
   } else if (!strcasecmp(name, "Syzygy50MoveRule")) {
     valid = read_check(value, engine.context->tb.rule50);
+  } else if (!strcasecmp(name, "UCI_Chess960")) {
+    if ((valid = read_check(value, o.chess960))) set_notation(engine.context->board, o.chess960);
   } else {
     info_string("Unknown option: %s", name);
   }

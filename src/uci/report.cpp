@@ -26,9 +26,9 @@ struct Line {
   line.length += n < room ? n : room - 1;
 }
 
-void add_move(Line& line, Move m) {
+void add_move(Line& line, const Board& b, Move m) {
   char text[MOVE_TEXT_SIZE];
-  move_text(m, text);
+  move_text(b, m, text);
   add(line, "%s", text);
 }
 
@@ -50,7 +50,7 @@ void add_counters(Line& line, const SearchContext& ctx) {
 // " pv <moves>" and the line's end.
 void add_pv(Line& line, const SearchContext& ctx) {
   if (ctx.state.pv_length) add(line, " pv");
-  for (int i = 0; i < ctx.state.pv_length; ++i) add(line, " "), add_move(line, ctx.state.pv[i]);
+  for (int i = 0; i < ctx.state.pv_length; ++i) add(line, " "), add_move(line, ctx.board, ctx.state.pv[i]);
   add(line, "\n");
 }
 
@@ -72,7 +72,7 @@ void report_iteration(const SearchContext& ctx, int score, bool lower_bound) {
   add_score(line, score);
   if (lower_bound) add(line, "lowerbound ");
   add(line, "pv ");
-  for (int i = 0; i < ctx.state.pv_length; ++i) add_move(line, ctx.state.pv[i]), add(line, " ");
+  for (int i = 0; i < ctx.state.pv_length; ++i) add_move(line, ctx.board, ctx.state.pv[i]), add(line, " ");
   add_counters(line, ctx);
   add(line, "\n");
   write(line);
@@ -82,7 +82,7 @@ void report_progress(const SearchContext& ctx) {
   Line line;
   line.length = 0;
   add(line, "info depth %i currmove ", ctx.state.iteration_depth);
-  add_move(line, ctx.state.current_root_move);
+  add_move(line, ctx.board, ctx.state.current_root_move);
   add(line, " currmovenumber %i ", ctx.state.current_root_move_number);
   add_counters(line, ctx);
   add(line, "\n");
@@ -119,10 +119,10 @@ void print_result(const SearchContext& ctx, const SearchResult& result) {
   }
   add(line, "bestmove ");
   if (result.best_move)
-    add_move(line, result.best_move);
+    add_move(line, ctx.board, result.best_move);
   else
     add(line, "0000");
-  if (result.ponder_move && engine.options.ponder) add(line, " ponder "), add_move(line, result.ponder_move);
+  if (result.ponder_move && engine.options.ponder) add(line, " ponder "), add_move(line, ctx.board, result.ponder_move);
   add(line, "\n");
   write(line);
 }

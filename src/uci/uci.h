@@ -33,6 +33,7 @@ struct Options {
   bool ponder;        // "bestmove" names the expected reply to ponder on
   int multipv;        // root lines reported
   int move_overhead;  // milliseconds taken off the clock for the answer's travel
+  bool chess960;      // UCI_Chess960: castling written and read as the king taking its rook
 };
 
 // The engine the command loop drives: one search context, whose board holds

@@ -14,7 +14,8 @@ UCI_BLOCK = ["id name Velta 0.6 x64 (bmi2)", "id author Quenlor",
              "option name Move Overhead type spin default 0 min 0 max 5000",
              "option name Clear Hash type button", "option name SyzygyPath type string default <empty>",
              "option name SyzygyProbeDepth type spin default 1 min 1 max 63",
-             "option name Syzygy50MoveRule type check default true", "uciok"]
+             "option name Syzygy50MoveRule type check default true",
+             "option name UCI_Chess960 type check default false", "uciok"]
 TABLE = "info string Creation of Transposition Table (%s MB) : %s"
 
 
