@@ -10,7 +10,7 @@ JOBS := $(shell nproc 2>/dev/null || echo 2)
 MAKEFLAGS += --no-print-directory
 CONFIGURE = cmake -S . -B $(1) -DCMAKE_BUILD_TYPE=$(2) $(3) >/dev/null
 
-.PHONY: all build run test sanitize tsan perft-deep perft-speed bench-speed games fuzz clean
+.PHONY: all build run test sanitize tsan perft-deep perft-speed bench-speed games games960 fuzz clean
 
 EXE ?=
 
@@ -62,9 +62,9 @@ tsan: test-tools
 	@cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS) -L unit
 	@for n in 2 4; do echo "whole-program tests with Threads $$n"; \
 	  (cd $(TSAN_BUILD) && VELTA_THREADS=$$n VELTA_TIME_SLACK=10 TSAN_OPTIONS=halt_on_error=1 \
-	   ctest --output-on-failure -j $(JOBS) -L program -E 'test_games|test_stockfish_perft') || exit 1; done
+	   ctest --output-on-failure -j $(JOBS) -L program -E 'test_games|test_chess960_games|test_stockfish_perft') || exit 1; done
 
-# The deep perft counts of tests/perft.txt (minutes).
+# The deep perft counts of tests/perft.txt and tests/perft960.txt (minutes).
 perft-deep: test-binaries
 	@VELTA_DEEP_PERFT=1 ./$(BUILD)/tests/test_movegen --gtest_filter='Perft*'
 
@@ -83,6 +83,12 @@ games: test-tools build
 	@python3 tools/games.py --engine $(BUILD)/velta --games 40
 	@python3 tools/games.py --engine $(BUILD)/velta --games 20 --ponder
 	@python3 tools/games.py --engine $(BUILD)/velta --games 20 --nodes 50000
+
+# A Fischer Random match against itself under fastchess at 2+0.02 (100 games),
+# as OpenBench plays one with an FRC book; counts the castlings. Needs
+# $(BUILD)/fastchess/fastchess (the shared fastchess build script makes it).
+games960: build
+	@python3 tools/chess960_match.py --engine $(BUILD)/velta --fastchess $(BUILD)/fastchess/fastchess --rounds 50
 
 # Coverage-guided fuzzing of the command loop (clang, libFuzzer), time-bounded.
 fuzz:

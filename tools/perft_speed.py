@@ -2,10 +2,12 @@
 
 Both engines are timed the same way, from the command sent to the line that
 ends the count (Velta's own millisecond figure is shown as well). Without
-Stockfish only Velta's figures are printed.
-Usage: python3 tools/perft_speed.py <velta binary>
+Stockfish only Velta's figures are printed. With --against, two Velta
+binaries are timed instead, alternately, and their median times compared.
+Usage: python3 tools/perft_speed.py <velta binary> [--against <other binary> [--runs N]]
 """
 import os
+import statistics
 import sys
 import time
 
@@ -45,7 +47,31 @@ def rate(nodes, seconds):
     return nodes / seconds if seconds > 0 else 0.0
 
 
+def compare(binaries, runs):
+    """Each binary counts every case in turn, the order swapped each run; median times and ratios."""
+    engines = [start_velta(path) for path in binaries]
+    try:
+        for name, fen, depth in CASES:
+            times, nodes = [[], []], set()
+            for run in range(runs):
+                for i in (0, 1) if run % 2 == 0 else (1, 0):
+                    count, seconds, _ = velta_perft(engines[i], fen, depth)
+                    nodes.add(count)
+                    times[i].append(seconds)
+            first, second = statistics.median(times[0]), statistics.median(times[1])
+            print(f"{name:<20} perft {depth}: {binaries[0]} {first:.3f} s, {binaries[1]} {second:.3f} s (medians of "
+                  f"{runs}); the first is {second / first:.3f}x as fast" + ("" if len(nodes) == 1 else
+                                                                             "   NODE COUNTS DIFFER"), flush=True)
+    finally:
+        for engine in engines:
+            engine.kill()
+    return 0
+
+
 def main():
+    if "--against" in sys.argv:
+        runs = int(sys.argv[sys.argv.index("--runs") + 1]) if "--runs" in sys.argv else 9
+        return compare([sys.argv[1], sys.argv[sys.argv.index("--against") + 1]], runs)
     velta = start_velta(sys.argv[1] if len(sys.argv) > 1 else None)
     sf_path = stockfish_path()
     sf = Engine(sf_path, "stockfish") if sf_path else None
