@@ -140,6 +140,19 @@ const char* check_board(const Position& p) {
   return nullptr;
 }
 
+// The kings and rooks of standard chess: e1 with a1 and h1, e8 with a8 and h8.
+constexpr Bitboard STANDARD_CASTLING_SQUARES = 0x9100000000000091ULL;
+
+// Whether a right's king or rook stands off the squares of standard chess.
+bool needs_chess960(const Position& p) {
+  for (int c = BLACK; c <= WHITE; ++c) {
+    int king = p.sides[c].king_square;
+    Bitboard rooks = castling_rooks(p.castling, king);
+    if (rooks && ((rooks | bit(king)) & ~STANDARD_CASTLING_SQUARES)) return true;
+  }
+  return false;
+}
+
 Refusal read_sections(const FenSections& fen, Position& p) {
   memset(static_cast<void*>(&p), 0, sizeof p);
   if (const char* failed = read_placement(fen.placement, p)) return refuse(failed, "placement", fen.placement);
@@ -181,5 +194,7 @@ void set_root(Board& b, const Position& root) {
   b.current = b.stack;
   copy_record(b.stack[0], root);
 }
+
+void set_notation(Board& b, bool chess960) { b.chess960 = chess960 || needs_chess960(b.stack[0]); }
 
 }  // namespace velta

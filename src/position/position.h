@@ -150,8 +150,9 @@ extern const std::array<Bitboard, 8> adjacent_files;
 // square of the set on its rank, beyond the king on the king side (towards h)
 // or the queen side (towards a); there is at most one rook a wing. A move
 // clears its from and to squares, so a king move ends both rights of its side
-// and a rook that moves or is taken ends its own. The four rights K, Q, k, q
-// have the keys ZobristKeys[KEY_CASTLING + 0..3].
+// (its rooks' squares may stay, granting nothing) and a rook that moves or is
+// taken ends its own. The four rights K, Q, k, q have the keys
+// ZobristKeys[KEY_CASTLING + 0..3]; castling_key reads the kings' squares of p.
 inline Bitboard above(int s) { return ~((bit(s) << 1) - 1); }  // the squares after s
 inline Bitboard below(int s) { return bit(s) - 1; }
 
@@ -159,8 +160,6 @@ inline Bitboard below(int s) { return bit(s) - 1; }
 inline Bitboard castling_rooks(Bitboard castling, int king) {
   return castling & bit(king) ? castling & ~bit(king) & (Bitboard(0xff) << (king & 56)) : 0;
 }
-// The kings and rooks of standard chess: e1 with a1 and h1, e8 with a8 and h8.
-constexpr Bitboard STANDARD_CASTLING_SQUARES = 0x9100000000000091ULL;
 
 inline uint64_t castling_key(const Position& p, Bitboard castling) {
   uint64_t key = 0;
@@ -223,20 +222,11 @@ Refusal refuse(const char* check, const char* field, const char* word);
 // that wing), as rook files (HAha) or mixed (X-FEN's inner rooks); a king and
 // rooks anywhere on their first rank, differently for each side.
 Refusal parse_fen(const char* text, Position& out);
-// Whether the castling rights of a record need Chess960's rules: a right
-// whose king or rook stands elsewhere than in standard chess.
-inline bool needs_chess960(const Position& p) {
-  for (int c = BLACK; c <= WHITE; ++c) {
-    int king = p.sides[c].king_square;
-    Bitboard rooks = castling_rooks(p.castling, king);
-    if (rooks && ((rooks | bit(king)) & ~STANDARD_CASTLING_SQUARES)) return true;
-  }
-  return false;
-}
 // Makes `root` record 0 of an empty stack.
 void set_root(Board& b, const Position& root);
-// Writes the game's moves as in Chess960 when asked to, or when its rights need it.
-inline void set_notation(Board& b, bool chess960) { b.chess960 = chess960 || needs_chess960(b.stack[0]); }
+// Writes the game's moves as in Chess960 when asked to, or when a right's
+// king or rook stands off the squares of standard chess.
+void set_notation(Board& b, bool chess960);
 // The key of a record computed from scratch.
 uint64_t key_from_scratch(const Position& p);
 // Recomputes the passed, doubled and isolated pawn masks of both colours.
