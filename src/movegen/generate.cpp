@@ -244,24 +244,19 @@ constexpr std::array<std::array<CastlingPath, 8>, 8> castling_paths = [] {
   return t;
 }();
 
-// Castling with the rook on `rook`: the king goes to the g or c file and the
-// rook to the f or d file, wherever they start. Every square either crosses
-// or reaches must be empty but for these two, and no square the king stands
-// on, crosses or reaches may be attacked once the rook has left. Out of check
-// no slider's line runs through the king, so those squares are attacked with
-// or without it on the board; the rook, though, may shield them from a rook or
-// queen behind it on the rank, which only an inner rook can have.
+// Castling with the rook on `rook`, its squares already found empty; the
+// squares attacked are those of `attacked`, once the rook has left, but for
+// a rook or queen behind it on the rank, which only an inner rook can have.
 template <bool COUNT>
-[[gnu::always_inline]] inline void add_castling(Generator& g, const Position& p, int rook, bool king_side) {
+[[gnu::always_inline]] inline void add_castling(Generator& g, const Position& p, int rook, Bitboard attacked) {
   int k = g.king, first = k & 56;
-  const CastlingPath& path = castling_paths[file_of(k)][file_of(rook)];
-  if (p.occupied & Bitboard(path.empty) << first) return;
-  Bitboard crossed = Bitboard(path.king) << first;
-  if (COUNT ? safe_squares(g, p, crossed) != crossed : bool(crossed & g.their_attacks)) return;
+  if (Bitboard(castling_paths[file_of(k)][file_of(rook)].king) << first & attacked) return;
   int rook_file = file_of(rook);
   Bitboard sliders = p.them->pieces[ROOK] | p.them->pieces[QUEEN];
   if (rook_file != 0 && rook_file != 7 && (rook_attack(rook, p.occupied) & sliders & (Bitboard(0xff) << first))) return;
+  if constexpr (COUNT) return void(++g.counted);  // counting keeps every castling
   // A castling move is keyed when the rook gives check.
+  bool king_side = rook > k;
   int king_to = first + (king_side ? 6 : 2), rook_to = first + (king_side ? 5 : 3);
   Bitboard after = (p.occupied ^ bit(k) ^ bit(rook)) | bit(king_to);
   bool check = rook_attack(rook_to, after) & bit(g.enemy_king);
@@ -269,12 +264,30 @@ template <bool COUNT>
   if (check ? g.keep_keyed : g.keep_quiet) append<COUNT>(g, encode_move(k, king_to, KING) | flag | (check ? MOVE_CHECK : 0));
 }
 
-// King side first.
+// Castling, king side first: the king goes to the g or c file and the rook to
+// the f or d file, wherever they start. Every square either crosses or
+// reaches must be empty but for these two, and no square the king stands on,
+// crosses or reaches may be attacked. Out of check no slider's line runs
+// through the king, so those squares are attacked with or without it on the
+// board; counting tests the squares of both wings at once.
 template <bool COUNT>
 void add_castling(Generator& g, const Position& p) {
-  Bitboard rooks = castling_rooks(p.castling, g.king);
-  if (Bitboard r = rooks & above(g.king)) add_castling<COUNT>(g, p, lsb(r), true);
-  if (Bitboard r = rooks & below(g.king)) add_castling<COUNT>(g, p, lsb(r), false);
+  int k = g.king, first = k & 56;
+  Bitboard rooks = castling_rooks(p.castling, k);
+  int wing_rooks[2] = {-1, -1};
+  Bitboard crossed = 0;
+  for (int wing = 0; wing < 2; ++wing) {
+    Bitboard r = rooks & (wing == 0 ? above(k) : below(k));
+    if (!r) continue;
+    const CastlingPath& path = castling_paths[file_of(k)][file_of(lsb(r))];
+    if (p.occupied & Bitboard(path.empty) << first) continue;
+    wing_rooks[wing] = lsb(r);
+    crossed |= Bitboard(path.king) << first;
+  }
+  if (wing_rooks[0] < 0 && wing_rooks[1] < 0) return;
+  Bitboard attacked = COUNT ? crossed & ~safe_squares(g, p, crossed) : g.their_attacks;
+  for (int rook : wing_rooks)
+    if (rook >= 0) add_castling<COUNT>(g, p, rook, attacked);
 }
 
 template <bool COUNT>

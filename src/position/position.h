@@ -161,7 +161,7 @@ inline Bitboard castling_rooks(Bitboard castling, int king) {
   return castling & bit(king) ? castling & ~bit(king) & (Bitboard(0xff) << (king & 56)) : 0;
 }
 
-inline uint64_t castling_key(const Position& p, Bitboard castling) {
+[[gnu::always_inline]] inline uint64_t castling_key(const Position& p, Bitboard castling) {
   uint64_t key = 0;
   for (int c = BLACK; c <= WHITE; ++c) {
     int king = p.sides[c].king_square;
