@@ -71,7 +71,7 @@ def main():
         print(f"skipped: no fastchess at {args.fastchess}")
         return SKIP
     limit = f"nodes={args.nodes}" if args.nodes else f"tc={args.tc}"
-    games, output = play(os.path.abspath(args.engine), args.fastchess, args.rounds, limit)
+    games, output = play(os.path.abspath(args.engine), os.path.abspath(args.fastchess), args.rounds, limit)
     lines, passed = summary(games)
     print(*lines, sep="\n")
     if not passed:
