@@ -10,7 +10,7 @@ JOBS := $(shell nproc 2>/dev/null || echo 2)
 MAKEFLAGS += --no-print-directory
 CONFIGURE = cmake -S . -B $(1) -DCMAKE_BUILD_TYPE=$(2) $(3) >/dev/null
 
-.PHONY: all build run test sanitize tsan perft-deep perft-speed bench-speed games games-smp fuzz clean
+.PHONY: all build run test sanitize tsan perft-deep perft-speed bench-speed games games-smp games960 fuzz clean
 
 EXE ?=
 
@@ -75,7 +75,7 @@ tsan: cmake-check test-tools fastchess
 	  (cd $(TSAN_BUILD) && VELTA_THREADS=$$n VELTA_TIME_SLACK=10 TSAN_OPTIONS=halt_on_error=1 \
 	   ctest --output-on-failure -j $(JOBS) -L program -E 'test_games|test_stockfish_perft') || exit 1; done
 
-# The deep perft counts of tests/perft.txt (minutes).
+# The deep perft counts of tests/perft.txt and tests/perft960.txt (minutes).
 perft-deep: test-binaries
 	@VELTA_DEEP_PERFT=1 ./$(BUILD)/tests/test_movegen --gtest_filter='Perft*'
 
@@ -108,6 +108,11 @@ games: test-tools fastchess build
 GAMES ?= 200
 games-smp: fastchess build
 	@$(MATCH) smp --games $(GAMES) --tc 5+0.05
+
+# A Fischer Random match against itself under fastchess at 2+0.02 (100 games),
+# as OpenBench plays one with an FRC book; counts the castlings.
+games960: fastchess build
+	@$(MATCH) frc --games 100 --tc 2+0.02
 
 # Coverage-guided fuzzing of the command loop (clang, libFuzzer), time-bounded:
 # whole sessions under ASan+UBSan and under TSan, then raw input lines.

@@ -19,6 +19,9 @@ Presets:
   syzygy     against itself from tools/endgames.txt with the 3-4-piece tables,
              adjudicated by fastchess at three pieces (the engine plays its 4-piece endings)
   stockfish  against Stockfish at Skill Level 0, played out to the end (default 10+0.1)
+  frc        Fischer Random against itself from tests/frc960.epd, as a worker plays an FRC
+             book ("-variant fischerandom": UCI_Chess960 on, castling as king takes rook);
+             the summary counts the castlings (default 2+0.02)
 
 Usage: matches.py PRESET [--engine build/velta] [--games 20] [--tc 5+0.05]
                   [--concurrency 1] [--seed 1] [--keep DIR]
@@ -37,6 +40,7 @@ from uci_engine import stockfish_path
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
 BOOK = os.path.join(HERE, "openings.epd")
+FRC_BOOK = os.path.join(ROOT, "tests", "frc960.epd")
 ENDGAMES = os.path.join(HERE, "endgames.txt")
 # OpenBench's adjudication: a side resigns after 3 moves at -400 cp or worse, a
 # game is drawn after move 40 once 8 moves in a row are within 10 cp.
@@ -46,6 +50,7 @@ FINISHED = re.compile(r"Finished game (\d+) \((.+) vs (.+)\): (\S+) \{(.*)\}")
 FAULTS = {"crashes and disconnects": ("disconnects", "connection stalls"),
           "time losses": ("loses on time",), "illegal moves": ("illegal move",)}
 STDERR_LINE = re.compile(r"<stderr> (\S+) ---> (.*)")
+CASTLING = re.compile(r"\bO-O(?:-O)?\b")
 
 
 def first_existing(paths):
@@ -75,7 +80,8 @@ def offers_option(engine, name):
 def command(fastchess, engines, book, rounds, folder, seed=1, extra=(), concurrency=1):
     """fastchess's arguments as an OpenBench worker writes them: engines is a
     list of (name, cmd, settings such as "tc=2+0.05" or "option.Hash=16")."""
-    args = [fastchess, "-recover", "-variant", "standard", "-testEnv", "-concurrency", str(concurrency),
+    variant = "fischerandom" if book == FRC_BOOK else "standard"
+    args = [fastchess, "-recover", "-variant", variant, "-testEnv", "-concurrency", str(concurrency),
             "-rounds", str(rounds), "-games", "2"] + list(extra)
     for name, cmd, settings in engines:
         args += ["-engine", f"cmd={cmd}", f"name={name}", "proto=uci"] + list(settings)
@@ -111,7 +117,9 @@ def tally(output, pgn, log, judged):
                                   and w.rsplit(" from ", 1)[-1] in judged]
     return {"games": games, "faults": faults, "warnings": warnings,
             "pgn_results": re.findall(r'^\[Result "([^"]*)"\]', pgn, re.M),
-            "terminations": collections.Counter(re.findall(r'^\[Termination "([^"]*)"\]', pgn, re.M))}
+            "terminations": collections.Counter(re.findall(r'^\[Termination "([^"]*)"\]', pgn, re.M)),
+            # castlings in the moves, comments and tags left out
+            "castlings": len(CASTLING.findall(re.sub(r"\{[^}]*\}|\[[^\]]*\]", " ", pgn)))}
 
 
 def run(fastchess, engines, book, rounds, seed=1, extra=(), concurrency=1, keep=None, echo=False, judged=None):
@@ -155,7 +163,8 @@ def summary(record, first):
     text = [f"summary: {len(record['games'])} games, {first} +{points[1]} ={points[0.5]} -{points[0]}; "
             + ", ".join(f"{r} {n}" for r, n in sorted(reasons.items())),
             "  " + ", ".join(f"{kind} {len(found)}" for kind, found in record["faults"].items()),
-            f"  fastchess exit status {record['status']}, warnings {len(record['warnings'])}"]
+            f"  fastchess exit status {record['status']}, warnings {len(record['warnings'])}, "
+            f"castlings {record['castlings']}"]
     kinds = collections.Counter(re.sub(r" - (move \S+ )?from (\S+)$", r" (\2)", w) for w in record["warnings"])
     text += [f"    {kind}: {n}" for kind, n in sorted(kinds.items())]
     for kind, found in record["faults"].items():
@@ -170,6 +179,9 @@ def preset(args):
     if args.preset == "smp":
         each = [f"tc={tc or '5+0.05'}", "timemargin=250", "option.Threads=2", "option.Hash=16"]
         return [("velta-a", velta, each), ("velta-b", velta, each)], BOOK, ADJUDICATION
+    if args.preset == "frc":
+        each = [f"tc={tc or '2+0.02'}", "timemargin=250", "option.Hash=16"]
+        return [("velta-a", velta, each), ("velta-b", velta, each)], FRC_BOOK, ADJUDICATION
     if args.preset == "nodes":
         each = ["nodes=50000", "option.Threads=1", "option.Hash=16"]
         return [("velta-a", velta, each), ("velta-b", velta, each)], BOOK, ["-maxmoves", "200"]
@@ -198,7 +210,7 @@ def preset(args):
 
 def main(argv=None):
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    parser.add_argument("preset", choices=["smp", "nodes", "syzygy", "stockfish"])
+    parser.add_argument("preset", choices=["smp", "nodes", "syzygy", "stockfish", "frc"])
     parser.add_argument("--engine", default=os.path.join(ROOT, "build", "velta"), help="the Velta binary")
     parser.add_argument("--games", type=int, default=20, help="games in all (pairs of the same opening)")
     parser.add_argument("--tc", help="seconds per game + seconds per move (the preset's default otherwise)")
@@ -221,7 +233,7 @@ def main(argv=None):
         record = run(fastchess, engines, book, (args.games + 1) // 2, args.seed, extra, args.concurrency,
                      args.keep, echo=True, judged={e[0] for e in engines if e[1] == os.path.abspath(args.engine)})
     finally:
-        if book != BOOK:
+        if book not in (BOOK, FRC_BOOK):
             os.remove(book)
     text, clean = summary(record, engines[0][0])
     print("\n".join(text))

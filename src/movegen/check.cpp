@@ -77,13 +77,6 @@ void prepare_count(Position& p) {
   info.pinned = line_blockers(us.king_square, them, p.occupied) & us.pieces[0];
 }
 
-bool attacked_by(int s, int defender_is_white, const SideState& attacker, Bitboard attacker_pawns, Bitboard occupied) {
-  Bitboard pawn_squares = defender_is_white ? white_pawn_attacks[s] : black_pawn_attacks[s];
-  return (pawn_squares & attacker_pawns) || (knight_attacks[s] & attacker.pieces[KNIGHT]) ||
-         (bishop_attack(s, occupied) & (attacker.pieces[BISHOP] | attacker.pieces[QUEEN])) ||
-         (rook_attack(s, occupied) & (attacker.pieces[ROOK] | attacker.pieces[QUEEN]));
-}
-
 bool king_attacked(const Position& p, const SideState& side) {
   const SideState& enemy = p.sides[!side.colour->is_white];
   int k = side.king_square;

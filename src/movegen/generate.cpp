@@ -226,23 +226,68 @@ void add_king_moves(Generator& g, const Position& p) {
   add_moves_from<COUNT>(g, p, KING, g.king, king_attacks[g.king] & g.targets & ~danger, 0);
 }
 
-// Castling is never legal in check, so no slider's line runs through the king:
-// the squares it crosses are attacked with or without the king on the board.
+// Castling on the first rank, by king file and rook file: the squares the
+// king and the rook cross or reach but their own, which must be empty, and
+// the squares the king crosses or reaches, which must not be attacked.
+struct CastlingPath {
+  uint8_t empty, king;
+};
+constexpr std::array<std::array<CastlingPath, 8>, 8> castling_paths = [] {
+  auto span = [](int a, int b) { return uint8_t((2 << std::max(a, b)) - (1 << std::min(a, b))); };
+  std::array<std::array<CastlingPath, 8>, 8> t{};
+  for (int k = 0; k < 8; ++k)
+    for (int r = 0; r < 8; ++r) {
+      int king_to = r > k ? 6 : 2, rook_to = r > k ? 5 : 3;
+      uint8_t own = uint8_t((1 << k) | (1 << r));
+      t[k][r] = {uint8_t((span(k, king_to) | span(r, rook_to)) & ~own), uint8_t(span(k, king_to) & ~(1 << k))};
+    }
+  return t;
+}();
+
+// Castling with the rook on `rook`, its squares already found empty; the
+// squares attacked are those of `attacked`, once the rook has left, but for
+// a rook or queen behind it on the rank, which only an inner rook can have.
+template <bool COUNT>
+[[gnu::always_inline]] inline void add_castling(Generator& g, const Position& p, int rook, Bitboard attacked) {
+  int k = g.king, first = k & 56;
+  if (Bitboard(castling_paths[file_of(k)][file_of(rook)].king) << first & attacked) return;
+  int rook_file = file_of(rook);
+  Bitboard sliders = p.them->pieces[ROOK] | p.them->pieces[QUEEN];
+  if (rook_file != 0 && rook_file != 7 && (rook_attack(rook, p.occupied) & sliders & (Bitboard(0xff) << first))) return;
+  if constexpr (COUNT) return void(++g.counted);  // counting keeps every castling
+  // A castling move is keyed when the rook gives check.
+  bool king_side = rook > k;
+  int king_to = first + (king_side ? 6 : 2), rook_to = first + (king_side ? 5 : 3);
+  Bitboard after = (p.occupied ^ bit(k) ^ bit(rook)) | bit(king_to);
+  bool check = rook_attack(rook_to, after) & bit(g.enemy_king);
+  Move flag = (king_to - k == 2 || k - king_to == 2) ? 0 : MOVE_CASTLING;
+  if (check ? g.keep_keyed : g.keep_quiet) append<COUNT>(g, encode_move(k, king_to, KING) | flag | (check ? MOVE_CHECK : 0));
+}
+
+// Castling, king side first: the king goes to the g or c file and the rook to
+// the f or d file, wherever they start. Every square either crosses or
+// reaches must be empty but for these two, and no square the king stands on,
+// crosses or reaches may be attacked. Out of check no slider's line runs
+// through the king, so those squares are attacked with or without it on the
+// board; counting tests the squares of both wings at once.
 template <bool COUNT>
 void add_castling(Generator& g, const Position& p) {
-  int k = g.king;
-  Bitboard crossed = (bit(k + 1) | bit(k + 2) | bit(k - 1) | bit(k - 2)) & ~p.occupied;
-  Bitboard blocked = p.occupied | (COUNT ? crossed & ~safe_squares(g, p, crossed) : g.their_attacks);
-  Bitboard without_king = p.occupied & ~bit(k);
-  Bitboard enemy_king = bit(g.enemy_king);
-  // A castling move is keyed when it gives check.
-  auto add = [&](int to, int rook_to) {
-    bool check = rook_attack(rook_to, without_king) & enemy_king;
-    if (check ? g.keep_keyed : g.keep_quiet) append<COUNT>(g, encode_move(k, to, KING) | (check ? MOVE_CHECK : 0));
-  };
-  if ((p.castling & bit(k + 3)) && !(blocked & (bit(k + 1) | bit(k + 2)))) add(k + 2, k + 1);
-  if ((p.castling & bit(k - 4)) && !(blocked & (bit(k - 1) | bit(k - 2))) && !(p.occupied & bit(k - 3)))
-    add(k - 2, k - 1);
+  int k = g.king, first = k & 56;
+  Bitboard rooks = castling_rooks(p.castling, k);
+  int wing_rooks[2] = {-1, -1};
+  Bitboard crossed = 0;
+  for (int wing = 0; wing < 2; ++wing) {
+    Bitboard r = rooks & (wing == 0 ? above(k) : below(k));
+    if (!r) continue;
+    const CastlingPath& path = castling_paths[file_of(k)][file_of(lsb(r))];
+    if (p.occupied & Bitboard(path.empty) << first) continue;
+    wing_rooks[wing] = lsb(r);
+    crossed |= Bitboard(path.king) << first;
+  }
+  if (wing_rooks[0] < 0 && wing_rooks[1] < 0) return;
+  Bitboard attacked = COUNT ? crossed & ~safe_squares(g, p, crossed) : g.their_attacks;
+  for (int rook : wing_rooks)
+    if (rook >= 0) add_castling<COUNT>(g, p, rook, attacked);
 }
 
 template <bool COUNT>

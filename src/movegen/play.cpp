@@ -5,12 +5,12 @@
 
 namespace velta {
 
-Refusal set_position(Board& b, const char* fen) {
+Refusal set_position(Board& b, const char* fen, bool chess960) {
   Position scratch;
   Refusal refusal = parse_fen(fen, scratch);
   if (!refusal.check && king_attacked(scratch, *scratch.them))
     refusal = refuse("side not to move is not in check", "fen", fen);
-  if (!refusal.check) set_root(b, scratch);
+  if (!refusal.check) set_root(b, scratch), set_notation(b, chess960);
   return refusal;
 }
 
@@ -24,7 +24,8 @@ Refusal play_move(Board& b, const char* word) {
   const MoveList& list = legal_moves(b);
   for (int i = 0; i < list.count; ++i) {
     Move m = list.moves[i];
-    if (move_from(m) == from && move_to(m) == to && move_promotion(m) == promotion) return make_move(b, m), Refusal{};
+    if (move_from(m) == from && written_destination(b, m) == to && move_promotion(m) == promotion)
+      return make_move(b, m), Refusal{};
   }
   return refuse("legal", "move", word);
 }

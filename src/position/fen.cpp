@@ -1,6 +1,7 @@
 // FEN reading. A FEN is read into a scratch record and checked completely
 // before it may replace record 0, so a rejected text never leaves a
 // half-built position behind: the engine keeps the position it had.
+#include <bit>
 #include <cstdio>
 #include <cstring>
 
@@ -59,16 +60,30 @@ const char* read_placement(const char* placement, Position& p) {
   return index == 8 ? nullptr : "position == 8";
 }
 
-// Castling letters count only while their king and rook stand on their squares.
+// The rook a castling letter names for a side: K and Q the outermost rook on
+// that wing of the king (X-FEN), a file letter the rook on that file
+// (Shredder-FEN, and X-FEN's inner rooks); -1 when there is none.
+int named_rook(char letter, const SideState& side, int first_rank) {
+  int king = side.king_square;
+  Bitboard rooks = side.pieces[ROOK] & (Bitboard(0xff) << first_rank);
+  if (rank_of(king) != rank_of(first_rank)) return -1;
+  if (letter == 'k' && (rooks & above(king))) return 63 - std::countl_zero(rooks & above(king));
+  if (letter == 'q' && (rooks & below(king))) return lsb(rooks & below(king));
+  if (letter >= 'a' && letter <= 'h' && (rooks & bit(first_rank + letter - 'a'))) return first_rank + letter - 'a';
+  return -1;
+}
+
+// Castling letters count only while their king and rook stand on their
+// squares, and a wing keeps the first rook named for it.
 Bitboard read_castling(const char* letters, const Position& p) {
-  const Bitboard* w = p.sides[WHITE].pieces;
-  const Bitboard* b = p.sides[BLACK].pieces;
   Bitboard set = 0;
   for (const char* c = letters; *c; ++c) {
-    if (*c == 'K' && (w[KING] & bit(4)) && (w[ROOK] & bit(7))) set |= bit(4) | bit(7);
-    if (*c == 'Q' && (w[KING] & bit(4)) && (w[ROOK] & bit(0))) set |= bit(4) | bit(0);
-    if (*c == 'k' && (b[KING] & bit(60)) && (b[ROOK] & bit(63))) set |= bit(60) | bit(63);
-    if (*c == 'q' && (b[KING] & bit(60)) && (b[ROOK] & bit(56))) set |= bit(60) | bit(56);
+    int colour = *c >= 'A' && *c <= 'Z' ? WHITE : BLACK;
+    const SideState& side = p.sides[colour];
+    int rook = named_rook(char(*c | 0x20), side, colour == WHITE ? 0 : 56);
+    int king = side.king_square;
+    if (rook == -1 || castling_rooks(set, king) & (rook > king ? above(king) : below(king))) continue;
+    set |= bit(king) | bit(rook);
   }
   return set;
 }
@@ -125,6 +140,19 @@ const char* check_board(const Position& p) {
   return nullptr;
 }
 
+// The kings and rooks of standard chess: e1 with a1 and h1, e8 with a8 and h8.
+constexpr Bitboard STANDARD_CASTLING_SQUARES = 0x9100000000000091ULL;
+
+// Whether a right's king or rook stands off the squares of standard chess.
+bool needs_chess960(const Position& p) {
+  for (int c = BLACK; c <= WHITE; ++c) {
+    int king = p.sides[c].king_square;
+    Bitboard rooks = castling_rooks(p.castling, king);
+    if (rooks && ((rooks | bit(king)) & ~STANDARD_CASTLING_SQUARES)) return true;
+  }
+  return false;
+}
+
 Refusal read_sections(const FenSections& fen, Position& p) {
   memset(static_cast<void*>(&p), 0, sizeof p);
   if (const char* failed = read_placement(fen.placement, p)) return refuse(failed, "placement", fen.placement);
@@ -166,5 +194,7 @@ void set_root(Board& b, const Position& root) {
   b.current = b.stack;
   copy_record(b.stack[0], root);
 }
+
+void set_notation(Board& b, bool chess960) { b.chess960 = chess960 || needs_chess960(b.stack[0]); }
 
 }  // namespace velta

@@ -42,14 +42,14 @@ uint64_t key_after(const Position& c, Move m) {
   uint64_t key = c.key ^ ZobristKeys[kb[piece] + from] ^ ZobristKeys[kb[piece] + to] ^ ZobristKeys[KEY_WHITE_TO_MOVE];
   if (c.ep_square) key ^= en_passant_key(c.ep_square);
   if (piece == PAWN && (from ^ to) == 16) key ^= en_passant_key(bit((from + to) / 2));
-  // Castling is the king's two-square move; the rook is trusted to be on its corner.
-  if (piece == KING && to == from + 2) key ^= ZobristKeys[kb[ROOK] + from + 1] ^ ZobristKeys[kb[ROOK] + from + 3];
-  if (piece == KING && to == from - 2) key ^= ZobristKeys[kb[ROOK] + from - 1] ^ ZobristKeys[kb[ROOK] + from - 4];
+  // Castling also moves the rook; a king or rook that stays put cancels out.
+  if (is_castling(m))
+    key ^= ZobristKeys[kb[ROOK] + castling_rook(c.castling, m)] ^ ZobristKeys[kb[ROOK] + castling_rook_destination(m)];
   if (captured) key ^= ZobristKeys[c.them->colour->key_base[captured] + capture_square_of(c, m)];
   if (promotion) key ^= ZobristKeys[kb[PAWN] + to] ^ ZobristKeys[kb[promotion] + to];
-  // Any move from or to a corner or king square ends the rights through it for good.
+  // Any move from or to a castling square ends the rights through it for good.
   Bitboard touched = bit(from) | bit(to);
-  if (c.castling & touched) key ^= castling_key(c.castling) ^ castling_key(c.castling & ~touched);
+  if (c.castling & touched) key ^= castling_key(c, c.castling) ^ castling_key(c, c.castling & ~touched);
   return key;
 }
 
@@ -73,11 +73,12 @@ void make_move(Board& b, Move m, uint64_t key) {
     if ((from ^ to) == 16) n.ep_square = bit((from + to) / 2);
     toggle(mover, PAWN, bit(from) | bit(to));
   } else {
-    toggle(mover, piece, bit(from) | bit(to));
+    // Exclusive or: a castling king or rook may stay on its square, and the
+    // rook may start on the king's destination or the king on the rook's.
+    toggle(mover, piece, bit(from) ^ bit(to));
     if (piece == KING) {
       mover.king_square = to;
-      if (to == from + 2) toggle(mover, ROOK, bit(from + 3) | bit(from + 1));
-      if (to == from - 2) toggle(mover, ROOK, bit(from - 4) | bit(from - 1));
+      if (is_castling(m)) toggle(mover, ROOK, bit(castling_rook(c.castling, m)) ^ bit(castling_rook_destination(m)));
     }
   }
   if (captured) {

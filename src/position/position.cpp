@@ -104,6 +104,7 @@ void copy_game(Board& to, const Board& from) {
   for (int i = 0; i <= from.ply_count; ++i) copy_record(to.stack[i], from.stack[i]);
   to.ply_count = from.ply_count, to.dropped_plies = from.dropped_plies;
   to.current = &to.stack[to.ply_count];
+  to.chess960 = from.chess960;
 }
 
 int piece_on(const Position& p, int s, int& colour) {
@@ -123,7 +124,7 @@ uint64_t key_from_scratch(const Position& p) {
   for (int c = 0; c < 2; ++c)
     for (int t = PAWN; t <= KING; ++t)
       for (Bitboard b = p.sides[c].pieces[t]; b;) key ^= ZobristKeys[colour_info[c].key_base[t] + pop_lsb(b)];
-  key ^= castling_key(p.castling);
+  key ^= castling_key(p, p.castling);
   if (p.ep_square) key ^= en_passant_key(p.ep_square);
   if (p.us->colour->is_white) key ^= ZobristKeys[KEY_WHITE_TO_MOVE];
   return key;

@@ -40,7 +40,7 @@ inline int pop_lsb(Bitboard& b) {
 inline int popcount(Bitboard b) { return std::popcount(b); }
 
 // Move word: bits 0-5 to, 6-11 from, 12-14 piece code (7 - moving type),
-// 16 advance, 17 escape, 18 check, 19 discovered, 20-22 captured type,
+// 15 castling (see below), 16 advance, 17 escape, 18 check, 19 discovered, 20-22 captured type,
 // 24-26 promotion type, 28 hash move. Bits 16-28 form the ordering key, so
 // comparing keys ranks hash move, promotion, victim, check, escape, advance.
 constexpr int FROM_SHIFT = 6, PIECE_SHIFT = 12, CAPTURED_SHIFT = 20, PROMOTION_SHIFT = 24;
@@ -50,6 +50,12 @@ constexpr Move MOVE_ESCAPE = 1u << ESCAPE_BIT;
 constexpr Move MOVE_CHECK = 1u << CHECK_BIT;
 constexpr Move MOVE_DISCOVERED = 1u << 19;
 constexpr Move MOVE_HASH = 1u << 28;
+// Castling is a king move to its destination, the g or c file, the rook going
+// to the f or d file. The king's two-square step is castling by itself, as in
+// standard chess; every other castling (Chess960: a king that starts on
+// another file moves 0, 1, 3, 4 or 5 squares) carries this bit, which lies in
+// the low 16 bits that move ordering keeps.
+constexpr Move MOVE_CASTLING = 1u << 15;
 constexpr Move ORDER_KEY_MASK = 0x1fff0000;
 constexpr Move SQUARES_MASK = 0xfff;  // from and to: a move's index in from-to tables
 constexpr Move MIRROR_RANKS = 0xe38;  // flips the rank bits of both squares
@@ -102,7 +108,7 @@ struct SideState {
 struct Position {
   SideState sides[2];
   uint64_t key;
-  Bitboard castling;  // subset of a1, e1, h1, a8, e8, h8 still unmoved
+  Bitboard castling;  // squares of unmoved kings and castling rooks (see castling_rooks)
   SideState* us;
   SideState* them;
   AttackInfo attack_info[2];
@@ -121,6 +127,9 @@ struct Board {
   int ply_count;
   int dropped_plies;  // game plies dropped from the stack by compact_history
   Position* current;
+  // Moves and FEN are written as in Chess960 (castling as the king taking
+  // its own rook, rights as rook files): asked for, or needed by the rights.
+  bool chess960;
 };
 
 // Key layout: 0-767 piece on square (by ColourInfo::key_base), then the four
@@ -135,16 +144,54 @@ extern const PawnSpan front_span;
 extern const PawnSpan passed_span;
 extern const std::array<Bitboard, 8> adjacent_files;
 
-// The four castling rights (K, Q, k, q), each the pair of squares that must
-// both still be in `castling`; right i has key ZobristKeys[KEY_CASTLING + i].
-constexpr Bitboard CASTLING_RIGHTS[4] = {0x90, 0x11, 0x9000000000000000ULL, 0x1100000000000000ULL};
+// Castling rights. `castling` holds the squares of kings and rooks that have
+// not moved since set-up and took part in a right: a king's square stays in it
+// only while the king stands there, and a right is that king with a rook
+// square of the set on its rank, beyond the king on the king side (towards h)
+// or the queen side (towards a); there is at most one rook a wing. A move
+// clears its from and to squares, so a king move ends both rights of its side
+// (its rooks' squares may stay, granting nothing) and a rook that moves or is
+// taken ends its own. The four rights K, Q, k, q have the keys
+// ZobristKeys[KEY_CASTLING + 0..3]; castling_key reads the kings' squares of p.
+inline Bitboard above(int s) { return ~((bit(s) << 1) - 1); }  // the squares after s
+inline Bitboard below(int s) { return bit(s) - 1; }
 
-inline uint64_t castling_key(Bitboard castling) {
+// The castling rooks of the king standing on square `king`, both wings.
+inline Bitboard castling_rooks(Bitboard castling, int king) {
+  return castling & bit(king) ? castling & ~bit(king) & (Bitboard(0xff) << (king & 56)) : 0;
+}
+
+[[gnu::always_inline]] inline uint64_t castling_key(const Position& p, Bitboard castling) {
   uint64_t key = 0;
-  for (int i = 0; i < 4; ++i)
-    if ((castling & CASTLING_RIGHTS[i]) == CASTLING_RIGHTS[i]) key ^= ZobristKeys[KEY_CASTLING + i];
+  for (int c = BLACK; c <= WHITE; ++c) {
+    int king = p.sides[c].king_square;
+    Bitboard rooks = castling_rooks(castling, king);
+    const uint64_t* keys = &ZobristKeys[KEY_CASTLING + (c == WHITE ? 0 : 2)];
+    if (rooks & above(king)) key ^= keys[0];
+    if (rooks & below(king)) key ^= keys[1];
+  }
   return key;
 }
+
+// Whether either side may still castle (a moved king leaves its unmoved
+// rooks' squares in the set, granting nothing).
+inline bool can_castle(const Position& p) {
+  return castling_rooks(p.castling, p.sides[WHITE].king_square) | castling_rooks(p.castling, p.sides[BLACK].king_square);
+}
+
+// Whether a move is castling, and the square of its rook in the rights of
+// the position it is played in (or of an earlier position of the game).
+inline bool is_castling(Move m) {
+  int step = move_to(m) - move_from(m);
+  return move_piece(m) == KING && ((m & MOVE_CASTLING) || step == 2 || step == -2);
+}
+inline int castling_rook(Bitboard castling, Move m) {
+  int king = move_from(m);
+  Bitboard rooks = castling_rooks(castling, king);
+  return lsb(rooks & (file_of(move_to(m)) == 6 ? above(king) : below(king)));
+}
+inline int castling_rook_destination(Move m) { return move_to(m) + (file_of(move_to(m)) == 6 ? -1 : 1); }
+
 inline uint64_t en_passant_key(Bitboard ep_square) { return ZobristKeys[KEY_EN_PASSANT + file_of(lsb(ep_square))]; }
 
 // Index of the move word m in a list, or -1.
@@ -179,10 +226,15 @@ Refusal refuse(const char* check, const char* field, const char* word);
 
 // Reads a FEN into `out`, checking everything but what needs attack tables
 // (whether the side not to move stands in check); `out` is complete only
-// when accepted.
+// when accepted. Castling rights may be given as KQkq (the outermost rook on
+// that wing), as rook files (HAha) or mixed (X-FEN's inner rooks); a king and
+// rooks anywhere on their first rank, differently for each side.
 Refusal parse_fen(const char* text, Position& out);
 // Makes `root` record 0 of an empty stack.
 void set_root(Board& b, const Position& root);
+// Writes the game's moves as in Chess960 when asked to, or when a right's
+// king or rook stands off the squares of standard chess.
+void set_notation(Board& b, bool chess960);
 // The key of a record computed from scratch.
 uint64_t key_from_scratch(const Position& p);
 // Recomputes the passed, doubled and isolated pawn masks of both colours.
@@ -208,14 +260,21 @@ inline void take_back(Board& b) {
 bool compact_history(Board& b);
 
 // Text. Each writer fills `out` (zero-terminated) and returns its length.
+// Castling is written as the king's move (e1g1), or in a Chess960 game as the
+// king taking its own rook (e1h1), the convention of UCI GUIs there. A move
+// given with its board is one of the current record or of a line from it.
 constexpr int MOVE_TEXT_SIZE = 16, FEN_TEXT_SIZE = 128;
-int move_text(Move m, char* out);       // UCI form: e2e4, e7e8q
-int move_text_long(Move m, char* out);  // Ng1f3, e4xd5, d7xRc8=N, with + ! H flags
+int move_text(Move m, char* out);                  // UCI form: e2e4, e7e8q, e1g1
+int move_text(const Board& b, Move m, char* out);  // UCI form in the game's notation
+int move_text_long(Move m, char* out);  // Ng1f3, e4xd5, d7xRc8=N, O-O-O, with + ! H flags
+// Castling rights as KQkq, or as rook files (HAha) in a Chess960 game.
 int fen_text(const Board& b, char* out);
 // Reads one word of a move list into squares and promotion type (0 for none);
 // returns the failed check, or nullptr. Legality is the generator's business.
 const char* parse_move_word(const char* word, const Position& p, int& from, int& to, int& promotion);
-// Finds the move a UCI word names in a list of moves, or 0.
-Move find_move_text(const MoveList& list, const char* word);
+// The destination a move is written with in the game's notation.
+int written_destination(const Board& b, Move m);
+// Finds the move a UCI word names in a list of the current record's moves, or 0.
+Move find_move_text(const Board& b, const MoveList& list, const char* word);
 
 }  // namespace velta

@@ -26,25 +26,40 @@ char* put_square(char* out, int s) {
   return out;
 }
 
-}  // namespace
-
-int move_text(Move m, char* out) {
-  char* end = put_square(put_square(out, move_from(m)), move_to(m));
+int write_move(Move m, int to, char* out) {
+  char* end = put_square(put_square(out, move_from(m)), to);
   if (move_promotion(m)) *end++ = PROMOTION_UCI[move_promotion(m)];
   *end = '\0';
   return int(end - out);
 }
 
+}  // namespace
+
+// The rights to castle come from the game's first record: a position later
+// in the game keeps a subset of them, and the squares of a right stay in the
+// set as long as the right lasts, so a castling move finds its rook there.
+int written_destination(const Board& b, Move m) {
+  return b.chess960 && is_castling(m) ? castling_rook(b.stack[0].castling, m) : move_to(m);
+}
+
+int move_text(Move m, char* out) { return write_move(m, move_to(m), out); }
+
+int move_text(const Board& b, Move m, char* out) { return write_move(m, written_destination(b, m), out); }
+
 int move_text_long(Move m, char* out) {
   if (m == 0) return snprintf(out, MOVE_TEXT_SIZE, "null");
   char* end = out;
-  if (move_piece(m) != PAWN) *end++ = PIECE_LETTERS[move_piece(m)];
-  end = put_square(end, move_from(m));
-  if (move_captured(m)) {
-    *end++ = 'x';
-    if (move_captured(m) != PAWN) *end++ = PIECE_LETTERS[move_captured(m)];
+  if (m & MOVE_CASTLING) {  // Kb1c1 could be a king step too
+    end += snprintf(end, MOVE_TEXT_SIZE, file_of(move_to(m)) == 6 ? "O-O" : "O-O-O");
+  } else {
+    if (move_piece(m) != PAWN) *end++ = PIECE_LETTERS[move_piece(m)];
+    end = put_square(end, move_from(m));
+    if (move_captured(m)) {
+      *end++ = 'x';
+      if (move_captured(m) != PAWN) *end++ = PIECE_LETTERS[move_captured(m)];
+    }
+    end = put_square(end, move_to(m));
   }
-  end = put_square(end, move_to(m));
   if (move_promotion(m)) *end++ = '=', *end++ = PROMOTION_LONG[move_promotion(m)];
   if (m & MOVE_CHECK) *end++ = '+';
   if (m & MOVE_DISCOVERED) *end++ = '!';
@@ -73,8 +88,13 @@ int fen_text(const Board& b, char* out) {
   }
   *end++ = ' ', *end++ = p.us->colour->is_white ? 'w' : 'b', *end++ = ' ';
   char* rights = end;
-  for (int i = 0; i < 4; ++i)
-    if ((p.castling & CASTLING_RIGHTS[i]) == CASTLING_RIGHTS[i]) *end++ = "KQkq"[i];
+  for (int c = WHITE; c >= BLACK; --c) {
+    int king = p.sides[c].king_square;
+    Bitboard rooks = castling_rooks(p.castling, king);
+    char letter_case = c == WHITE ? 0 : 0x20;
+    if (Bitboard r = rooks & above(king)) *end++ = char((b.chess960 ? 'A' + file_of(lsb(r)) : 'K') | letter_case);
+    if (Bitboard r = rooks & below(king)) *end++ = char((b.chess960 ? 'A' + file_of(lsb(r)) : 'Q') | letter_case);
+  }
   if (end == rights) *end++ = '-';
   *end++ = ' ';
   if (p.ep_square)
@@ -101,10 +121,10 @@ const char* parse_move_word(const char* word, const Position& p, int& from, int&
   return nullptr;
 }
 
-Move find_move_text(const MoveList& list, const char* word) {
+Move find_move_text(const Board& b, const MoveList& list, const char* word) {
   char text[MOVE_TEXT_SIZE];
   for (int i = 0; i < list.count; ++i)
-    if (move_text(list.moves[i], text), !strcmp(text, word)) return list.moves[i];
+    if (move_text(b, list.moves[i], text), !strcmp(text, word)) return list.moves[i];
   return 0;
 }
 

@@ -96,6 +96,7 @@ struct SearchInfo {
   Move current_move;
   uint64_t elapsed_ms, nodes, nps, tbhits;
   const Move* pv;
+  const Board* game;  // whose notation the moves are written in
 };
 // The one way out of search/: the main search calls these as it goes. A
 // search without a sink (a helper thread, a test) reports nothing.

@@ -31,7 +31,8 @@ void reset_after_search(SearchContext& ctx) {
 }
 
 bool root_move_searched(const SearchContext& ctx, Move m) {
-  constexpr Move IDENTITY = SQUARES_MASK | Move(7) << PROMOTION_SHIFT;
+  // A flagged castling may share its squares with a king step (Chess960).
+  constexpr Move IDENTITY = SQUARES_MASK | MOVE_CASTLING | Move(7) << PROMOTION_SHIFT;
   auto listed = [m](const MoveList& list) {
     for (int i = 0; i < list.count; ++i)
       if (!((list.moves[i] ^ m) & IDENTITY)) return true;
@@ -154,6 +155,7 @@ SearchInfo search_info(SearchContext& ctx, int score) {
   info.hashfull = hashfull(*ctx.tt);
   info.tables = ctx.tb.largest > 0;
   info.pv = state.pv, info.pv_length = state.pv_length;
+  info.game = &ctx.board;
   return info;
 }
 

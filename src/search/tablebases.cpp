@@ -153,7 +153,7 @@ bool tb_rank_root(SearchContext&, const MoveList&) { return false; }
 #endif
 
 bool tb_covers(const SearchContext& ctx, const Position& p) {
-  return ctx.tb.largest && !p.castling && popcount(p.occupied) <= std::min(ctx.tb.largest, ctx.tb.probe_limit);
+  return ctx.tb.largest && !can_castle(p) && popcount(p.occupied) <= std::min(ctx.tb.largest, ctx.tb.probe_limit);
 }
 
 bool tb_available() {

@@ -74,7 +74,7 @@ uint64_t divide(Board& b, int depth, const SearchSignals& signals, bool& interru
   char text[MAX_MOVES * 6 + 2];
   if (depth == 1) {
     int length = 0;
-    for (int i = 0; i < list.count; ++i) length += move_text(list.moves[i], text + length), text[length++] = ' ';
+    for (int i = 0; i < list.count; ++i) length += move_text(b, list.moves[i], text + length), text[length++] = ' ';
     text[length] = '\0';
     printf("%s\n", text);
     return uint64_t(list.count);
@@ -84,7 +84,7 @@ uint64_t divide(Board& b, int depth, const SearchSignals& signals, bool& interru
     make_move(b, list.moves[i]);
     uint64_t count = count_paths(b, depth - 1, signals, interrupted);
     take_back(b);
-    if (!interrupted) move_text(list.moves[i], text), printf("%s: %llu\n", text, (unsigned long long)count);
+    if (!interrupted) move_text(b, list.moves[i], text), printf("%s: %llu\n", text, (unsigned long long)count);
     total += count;
   }
   return total;
@@ -181,7 +181,7 @@ BenchResult bench_command(Engine& e) {
     reset_new_game(*ctx);
     print_board(*board);
     SearchResult result = search_root(*ctx, *board, request);
-    print_result(result, e.options.ponder);
+    print_result(*board, result, e.options.ponder);
     total += result.info.nodes;
     reset_new_game(*ctx);
   }

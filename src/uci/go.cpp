@@ -55,7 +55,7 @@ GoRequest read_request(const char* args, const Board& game, MoveList& search_mov
     if (k == NONE || r.given[k]) continue;
     if (k == SEARCHMOVES) {
       for (; i + 1 < n && keyword_of(words[i + 1]) == NONE; ++i)
-        if (Move m = find_move_text(legal, words[i + 1])) search_moves.moves[search_moves.count++] = m;
+        if (Move m = find_move_text(game, legal, words[i + 1])) search_moves.moves[search_moves.count++] = m;
       r.given[k] = true;
       continue;
     }

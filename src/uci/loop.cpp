@@ -47,7 +47,7 @@ void print_magics(const char* name, const uint64_t* magics) {
 }
 
 void new_game(Engine& e) {
-  set_position(*e.game, START_FEN);
+  set_position(*e.game, START_FEN, e.options.chess960);
   reset_new_game(*e.search);
 }
 
@@ -61,7 +61,8 @@ void play_moves(Board& game, char* words) {
 }
 
 // "startpos [moves ...]" or "fen <FEN> [moves ...]"; false when it is neither.
-bool set_root_position(Board& game, const char* args) {
+// A FEN whose castling rights need Chess960 is read as such whatever the option.
+bool set_root_position(Board& game, const char* args, bool chess960) {
   char text[LINE_SIZE];
   snprintf(text, sizeof text, "%s", args);
   char* moves = strstr(text, " moves");
@@ -70,10 +71,12 @@ bool set_root_position(Board& game, const char* args) {
   else
     moves = nullptr;
   if (!strcmp(text, "startpos")) {
-    set_position(game, START_FEN);
+    set_position(game, START_FEN, chess960);
   } else if (!strncmp(text, "fen ", 4)) {
-    Refusal refusal = set_position(game, text + 4);
+    Refusal refusal = set_position(game, text + 4, chess960);
     if (refusal.check) return report_refusal(refusal), true;
+    if (game.chess960 && !chess960)
+      info_string("This position's castling rights need UCI_Chess960: its moves are read and written as in Chess960");
   } else {
     return false;
   }
@@ -97,7 +100,7 @@ void run_search(Engine& e) {
     std::unique_lock lock(e.mutex);
     e.release.wait(lock, [&] { return e.released; });
   }
-  print_result(result, e.options.ponder);
+  print_result(*e.game, result, e.options.ponder);
   reset_after_search(*e.search);
 }
 
@@ -173,7 +176,7 @@ bool execute(Engine& e, const char* line) {
     ready(e);
   else if (alone && is("ucinewgame"))
     new_game(e);
-  else if (is("position") && set_root_position(*e.game, args))
+  else if (is("position") && set_root_position(*e.game, args, e.options.chess960))
     return true;
   else if (is("go"))
     go(e, args);
@@ -220,7 +223,7 @@ bool start_engine(Engine& e) {
   report_processor_features();
   init_reduction_table();
   use_standard_input(e.input);
-  e.game = new Board;
+  e.game = new Board{};
   e.search = create_search(&e.table, &e.signals, &PROTOCOL_SINK);
   e.options = OptionValues{};
   if (!set_default_options(e)) return false;

@@ -78,6 +78,8 @@ const Option OPTIONS[] = {
      [](Engine& e, int on, const char*) { e.options.tb.rule50 = on; }},
     {"SyzygyProbeLimit", SPIN, 7, 0, 7, nullptr, true,
      [](Engine& e, int pieces, const char*) { e.options.tb.probe_limit = pieces; }},
+    {"UCI_Chess960", CHECK, 0, 0, 1, nullptr, true,
+     [](Engine& e, int on, const char*) { e.options.chess960 = on, set_notation(*e.game, on); }},
 };
 
 void print_option(const Option& o) {

@@ -26,9 +26,9 @@ struct Line {
   line.length += n < room ? n : room - 1;
 }
 
-void add_move(Line& line, Move m) {
+void add_move(Line& line, const Board& game, Move m) {
   char text[MOVE_TEXT_SIZE];
-  move_text(m, text);
+  move_text(game, m, text);
   add(line, "%s", text);
 }
 
@@ -47,9 +47,9 @@ void add_counters(Line& line, const SearchInfo& info) {
 }
 
 // " pv <moves>" and the line's end.
-void add_pv(Line& line, const SearchInfo& info) {
+void add_pv(Line& line, const Board& game, const SearchInfo& info) {
   if (info.pv_length) add(line, " pv");
-  for (int i = 0; i < info.pv_length; ++i) add(line, " "), add_move(line, info.pv[i]);
+  for (int i = 0; i < info.pv_length; ++i) add(line, " "), add_move(line, game, info.pv[i]);
   add(line, "\n");
 }
 
@@ -61,7 +61,7 @@ void root_line(const SearchInfo& info) {
   add_score(line, info.score);
   if (info.lower_bound) add(line, "lowerbound ");
   add(line, "pv ");
-  for (int i = 0; i < info.pv_length; ++i) add_move(line, info.pv[i]), add(line, " ");
+  for (int i = 0; i < info.pv_length; ++i) add_move(line, *info.game, info.pv[i]), add(line, " ");
   add_counters(line, info);
   add(line, "\n");
   write(line);
@@ -72,14 +72,14 @@ void multipv_line(const SearchInfo& info) {
   add(line, "info depth %i seldepth %i multipv %i ", info.depth, info.seldepth, info.multipv);
   add_score(line, info.score);
   add_counters(line, info);
-  add_pv(line, info);
+  add_pv(line, *info.game, info);
   write(line);
 }
 
 void progress(const SearchInfo& info) {
   Line line{};
   add(line, "info depth %i currmove ", info.depth);
-  add_move(line, info.current_move);
+  add_move(line, *info.game, info.current_move);
   add(line, " currmovenumber %i ", info.current_move_number);
   add_counters(line, info);
   add(line, "\n");
@@ -96,7 +96,7 @@ void print_score(int score) {
   write(line);
 }
 
-void print_result(const SearchResult& result, bool ponder) {
+void print_result(const Board& game, const SearchResult& result, bool ponder) {
   Line line{};
   const SearchInfo& info = result.info;
   if (result.game_over) add(line, "info string Game over (%s) !\n", result.game_over);
@@ -110,14 +110,14 @@ void print_result(const SearchResult& result, bool ponder) {
       add_score(line, result.score);
     }
     add_counters(line, info);
-    add_pv(line, info);
+    add_pv(line, game, info);
   }
   add(line, "bestmove ");
   if (result.best_move)
-    add_move(line, result.best_move);
+    add_move(line, game, result.best_move);
   else
     add(line, "0000");
-  if (result.ponder_move && ponder) add(line, " ponder "), add_move(line, result.ponder_move);
+  if (result.ponder_move && ponder) add(line, " ponder "), add_move(line, game, result.ponder_move);
   add(line, "\n");
   write(line);
 }

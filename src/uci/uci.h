@@ -38,6 +38,7 @@ struct OptionValues {
   int multipv;        // root lines reported
   int move_overhead;  // milliseconds taken off the clock for the answer's travel
   int threads;
+  bool chess960;      // UCI_Chess960: castling written and read as the king taking its rook
   TablebaseUse tb;    // tb.largest: pieces of the largest table loaded (0: none)
   char tb_path[LINE_SIZE];  // the folders of the tables held: sent again, they are kept
 };
@@ -101,7 +102,7 @@ GoCommand read_go(const char* args, const Board& game, const OptionValues& optio
 
 // The protocol lines of a search, and its answer.
 extern const OutputSink PROTOCOL_SINK;
-void print_result(const SearchResult& result, bool ponder);
+void print_result(const Board& game, const SearchResult& result, bool ponder);
 void print_score(int score);
 
 // Diagnostics.

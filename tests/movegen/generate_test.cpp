@@ -66,8 +66,7 @@ static std::vector<Move> moves_of(const MoveList& list, int from, bool keyed, bo
   std::vector<Move> moves;
   for (int i = from; i < list.count; ++i) {
     Move m = list.moves[i];
-    bool castles = move_piece(m) == KING && std::abs(move_from(m) - move_to(m)) == 2;
-    if (bool(m & ORDER_KEY_MASK) == keyed && (castling || !castles)) moves.push_back(m);
+    if (bool(m & ORDER_KEY_MASK) == keyed && (castling || !is_castling(m))) moves.push_back(m);
   }
   return moves;
 }
@@ -112,4 +111,45 @@ TEST(Generate, StagesAndCount) {
         "k7/8/1K6/8/8/8/8/3R4 b - - 0 1", "5k2/8/8/8/8/8/8/4K2R w K - 0 1", "7k/p4K2/6P1/8/8/8/8/8 b - - 0 1",
         "7k/5K2/p5P1/8/8/8/8/8 b - - 0 1"})
     expect_stages_and_count(load(b, fen), 0, fen);
+  for (const char* fen : {"rk4r1/pppppppp/8/8/8/8/PPPPPPPP/RK4R1 w KQkq - 0 1", "5k2/8/8/8/8/8/8/1K4R1 w G - 0 1",
+                          "2r2kr1/8/8/8/8/8/8/2R2KR1 w GCgc - 0 1", "1k1r4/8/8/8/8/8/8/R1K3R1 w GA - 0 1"})
+    expect_stages_and_count(load(b, fen), 2, fen);
+}
+
+// Castling written and read in both notations: the king's move in standard
+// chess (e1g1), the king taking its own rook in Chess960 (e1h1, b1a1), where
+// b1c1 stays a king step. Each castling word plays the castling the FEN after
+// it shows, king side first; the other notation's word is refused.
+TEST(Castling, BothNotations) {
+  struct Case { const char *fen; bool chess960; const char *castlings, *refused, *play, *after; };
+  const Case cases[] = {
+      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", false, "e1g1 e1c1", "e1h1", "e1g1", "r3k2r/8/8/8/8/8/8/R4RK1 b kq - 1 1"},
+      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", true, "e1h1 e1a1", "e1g1", "e1h1", "r3k2r/8/8/8/8/8/8/R4RK1 b ha - 1 1"},
+      {"rk4r1/8/8/8/8/8/8/RK5R b KQkq - 0 1", false, "b8g8 b8a8", "", "b8a8", "2kr2r1/8/8/8/8/8/8/RK5R w HA - 1 1"},
+      {"rk4r1/8/8/8/8/8/8/RK5R b KQkq - 0 1", false, "b8g8 b8a8", "", "b8c8", "r1k3r1/8/8/8/8/8/8/RK5R w HA - 1 1"},
+      {"1r4kr/8/8/8/8/8/8/1R4KR w KQkq - 0 1", true, "g1h1 g1b1", "g1g1", "g1h1", "1r4kr/8/8/8/8/8/8/1R3RK1 b hb - 1 1"},
+      {"2r2kr1/pppppppp/8/8/8/8/PPPPPPPP/2R2KR1 w GCgc - 0 1", true, "f1g1 f1c1", "", "f1c1",
+       "2r2kr1/pppppppp/8/8/8/8/PPPPPPPP/2KR2R1 b gc - 1 1"},
+      {"4k3/8/8/8/8/8/8/4KR1R w F - 0 1", true, "e1f1", "e1g1", "e1f1", "4k3/8/8/8/8/8/8/5RKR b - - 1 1"},
+      {"3k4/8/8/8/8/8/8/R1K5 w A - 0 1", true, "c1a1", "c1c1", "c1a1", "3k4/8/8/8/8/8/8/2KR4 b - - 1 1"},
+  };
+  static Board b;
+  for (const Case& c : cases) {
+    ASSERT_EQ(set_position(b, c.fen, c.chess960).check, nullptr) << c.fen;
+    std::string castlings;
+    const MoveList& list = legal_moves(b);
+    for (int i = 0; i < list.count; ++i) {
+      char text[MOVE_TEXT_SIZE];
+      if (is_castling(list.moves[i]))
+        castlings.append(castlings.empty() ? "" : " ").append(text, move_text(b, list.moves[i], text));
+    }
+    EXPECT_EQ(castlings, c.castlings) << c.fen;
+    if (*c.refused) {
+      EXPECT_STREQ(play_move(b, c.refused).check, "legal") << c.fen;
+    }
+    EXPECT_EQ(play_move(b, c.play).check, nullptr) << c.fen;
+    char fen[FEN_TEXT_SIZE];
+    fen_text(b, fen);
+    EXPECT_STREQ(fen, c.after) << c.fen;
+  }
 }

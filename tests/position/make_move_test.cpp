@@ -21,17 +21,19 @@ static bool masks_by_definition(const Position& p) {
   return true;
 }
 
-// Random legal games from positions rich in castling, en passant and
-// promotion: after every move the incremental state must equal a fresh
+// Random legal games from positions rich in castling (Chess960's too), en
+// passant and promotion: after every move the incremental state must equal a fresh
 // computation, and a take-back must leave the earlier record untouched.
 TEST(MakeMove, RandomGamesKeepIncrementalStateExact) {
   const char* starts[] = {"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
                           "rnbqkbnr/pp1p1ppp/8/2pPp3/8/8/PPP1PPPP/RNBQKBNR w KQkq c6 0 3",
-                          "n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - - 0 1"};
+                          "n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - - 0 1",
+                          "rk4r1/pppppppp/8/8/8/8/PPPPPPPP/1R4KR w KQkq - 0 1",  // two Chess960 arrangements
+                          "2r2kr1/pp4pp/8/8/8/8/PP4PP/2RK3R w HCgc - 0 1"};
   std::mt19937 random(20240611);
   static Board b;
   for (int game = 0; game < 400; ++game) {
-    load(b, starts[game % 3]);
+    load(b, starts[game % 5]);
     for (const MoveList* list; b.ply_count < 300 && b.current->halfmove_clock < 100 && (list = &legal_moves(b))->count;) {
       Move m = list->moves[std::uniform_int_distribution<int>(0, list->count - 1)(random)];
       Position &p = *b.current, &next = b.stack[b.ply_count + 1];

@@ -42,6 +42,12 @@ class Tablebases(unittest.TestCase):
         self.engine.send(SET_PATH)
         self.assertEqual(self.engine.ready(), [f"info string Syzygy tables found in {TABLES}: up to 4 pieces"])
 
+    def test_a_moved_king_leaves_no_right_to_keep_the_tables_away(self):
+        # The a1 rook never moved, but its king did: no castling right is left.
+        self.engine.send("position fen 4k3/8/8/8/8/8/8/R3K3 w Q - 0 1 moves e1d2 e8e7")
+        line = self.engine.search("go depth 3")[-2]
+        self.assertRegex(line, r"score cp 199\d\d .* tbhits [1-9]")
+
     def test_scores_agree_with_the_prober(self):
         rng, compared = random.Random(5), 0
         while compared < 300:

@@ -3,8 +3,9 @@
 # protocol check passes every step, and a match against itself set up as a
 # worker sets up an SMP test (two threads each, the options sent again before
 # every game to the same processes) finishes all its games without a crash,
-# disconnect, loss on time or illegal move. Skipped when fastchess is missing
-# (tools/ensure_fastchess.sh builds it).
+# disconnect, loss on time or illegal move; so does a Fischer Random match
+# played as a worker plays an FRC book, with castlings in it. Skipped when
+# fastchess is missing (tools/ensure_fastchess.sh builds it).
 import os, re, subprocess, sys, unittest  # noqa: E401
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path[:0] = [os.path.join(HERE, "..", "common"), os.path.join(HERE, "..", "..", "tools")]
@@ -41,6 +42,18 @@ class Fastchess(unittest.TestCase):
         self.assertEqual((len(record["games"]), record["status"]), (6, 0), report)
         self.assertEqual([r in ("1-0", "0-1", "1/2-1/2") for r in record["pgn_results"]], [True] * 6, report)
         self.assertLessEqual(set(record["terminations"]), {"normal", "adjudication"}, report)
+
+
+    def test_fischer_random_match(self):
+        # Node-limited, so the same games each run (and no clock for a slow build to lose on).
+        each = ["nodes=10000", "option.Hash=16"]
+        record = matches.run(FASTCHESS, [("velta-a", VELTA, each), ("velta-b", VELTA, each)], matches.FRC_BOOK,
+                             rounds=8, seed=960, extra=matches.ADJUDICATION)
+        report = "\n".join(matches.summary(record, "velta-a")[0] + record["output"][-20:])
+        self.assertEqual({kind: len(found) for kind, found in record["faults"].items()},
+                         dict.fromkeys(record["faults"], 0), report)
+        self.assertEqual((len(record["games"]), record["status"]), (16, 0), report)
+        self.assertGreater(record["castlings"], 0, report)
 
 
 if __name__ == "__main__":
