@@ -108,7 +108,14 @@ def main(argv=None):
     if not stockfish:
         print("stockfish is not installed")
         return 77
-    levels = [parse_level(t) for t in args.levels.split(",")]
+    # Stockfish takes Elo values within its range only (1350 - 2850 in Debian's 15.1).
+    probe = games.Player(stockfish, "stockfish", False)
+    probe.start()
+    probe.engine.send("uci")
+    spin = next(l for l in probe.engine.until_prefix("uciok") if l.startswith("option name UCI_Elo "))
+    probe.quit()
+    low, high = int(spin.split(" min ")[1].split()[0]), int(spin.split(" max ")[1].split()[0])
+    levels = [(velta, min(max(sf, low), high)) for velta, sf in map(parse_level, args.levels.split(","))]
     referee = games.Referee(stockfish)
     lines = openings(args.games // 2, args.seed, referee)
     referee.close()

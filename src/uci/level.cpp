@@ -11,15 +11,18 @@ namespace velta {
 
 namespace {
 
-// Fitted by tools/calibrate_levels.py (see the README for the games): the
-// node cap doubles every ELO_PER_DOUBLING points above NODES_AT_MIN at the
-// lowest level; the spread of the choice shrinks from SPREAD_AT_MIN
-// centipawns to SPREAD_AT_MAX with the square of the distance to the top.
-constexpr double NODES_AT_MIN = 40, ELO_PER_DOUBLING = 120;
-constexpr double SPREAD_AT_MIN = 200, SPREAD_AT_MAX = 5;
+// Fitted by tools/calibrate_levels.py (the games are in the README): the
+// node cap doubles every ELO_PER_DOUBLING points from NODES_AT_1400, and the
+// spread of the choice grows with the square of the distance below the top,
+// from SPREAD_AT_TOP centipawns to SPREAD_AT_TOP + SPREAD_RANGE at the lowest level.
+constexpr double NODES_AT_1400 = 3500, ELO_PER_DOUBLING = 116;
+// Enough for a first iteration of every line in most positions: below
+// about 1200 the levels differ only in the spread of their choice.
+constexpr double LEAST_NODES = 1500;
+constexpr double SPREAD_AT_TOP = 5, SPREAD_RANGE = 160;
 constexpr int LEVEL_LINES = 4;
 // The longest a level thinks, from one second at the lowest to three at the top.
-constexpr double THINK_AT_MIN_MS = 1000, THINK_AT_MAX_MS = 3000;
+constexpr double THINK_AT_MIN_MS = 1000, THINK_AT_TOP_MS = 3000;
 
 void cap(SearchLimits& limits, uint64_t nodes, uint64_t think_ms) {
   limits.nodes = limits.nodes ? std::min(limits.nodes, nodes) : nodes;
@@ -32,18 +35,18 @@ void cap(SearchLimits& limits, uint64_t nodes, uint64_t think_ms) {
 
 int playing_elo(const OptionValues& o) {
   if (o.limit_strength) return o.elo < LEVEL_ELO_MAX ? o.elo : 0;
-  return o.skill < 20 ? skill_elo(o.skill) : 0;
+  return o.skill_elo;
 }
 
 void limit_to_level(SearchRequest& request, int elo) {
-  double above_min = std::clamp(elo, LEVEL_ELO_MIN, LEVEL_ELO_MAX) - LEVEL_ELO_MIN;
-  double height = above_min / (LEVEL_ELO_MAX - LEVEL_ELO_MIN);  // 0 at the lowest level, 1 at the top
-  auto nodes = uint64_t(NODES_AT_MIN * std::exp2(above_min / ELO_PER_DOUBLING));
-  auto think_ms = uint64_t(THINK_AT_MIN_MS + height * (THINK_AT_MAX_MS - THINK_AT_MIN_MS));
+  elo = std::clamp(elo, LEVEL_ELO_MIN, LEVEL_ELO_MAX);
+  double below_top = double(LEVEL_ELO_MAX - elo) / (LEVEL_ELO_MAX - LEVEL_ELO_MIN);  // 1 at the lowest level
+  auto nodes = uint64_t(std::max(LEAST_NODES, NODES_AT_1400 * std::exp2((elo - 1400) / ELO_PER_DOUBLING)));
+  auto think_ms = uint64_t(THINK_AT_TOP_MS - below_top * (THINK_AT_TOP_MS - THINK_AT_MIN_MS));
   cap(request.limits, nodes, think_ms);
   cap(request.on_ponderhit, nodes, think_ms);
   request.level.lines = LEVEL_LINES;
-  request.level.spread = int(SPREAD_AT_MAX + (SPREAD_AT_MIN - SPREAD_AT_MAX) * (1 - height) * (1 - height));
+  request.level.spread = int(SPREAD_AT_TOP + SPREAD_RANGE * below_top * below_top);
 }
 
 }  // namespace velta

@@ -62,8 +62,8 @@ void set_syzygy_path(Engine& e, int, const char* path) {
 // The book is read when it is wanted: when OwnBook is turned on, or its file
 // is named while OwnBook is on.
 void set_own_book(Engine& e, int on, const char*) {
+  if (on && !e.options.own_book) load_book(e.book);
   e.options.own_book = on;
-  if (on && e.book.entries.empty()) load_book(e.book);
 }
 
 void set_book_file(Engine& e, int, const char* path) {
@@ -96,7 +96,8 @@ const Option OPTIONS[] = {
      [](Engine& e, int on, const char*) { e.options.limit_strength = on; }},
     {"UCI_Elo", SPIN, 1500, LEVEL_ELO_MIN, LEVEL_ELO_MAX, nullptr, true,
      [](Engine& e, int elo, const char*) { e.options.elo = elo; }},
-    {"Skill Level", SPIN, 20, 0, 20, nullptr, true, [](Engine& e, int skill, const char*) { e.options.skill = skill; }},
+    {"Skill Level", SPIN, 20, 0, 20, nullptr, true,
+     [](Engine& e, int skill, const char*) { e.options.skill_elo = skill < 20 ? skill_elo(skill) : 0; }},
     {"OwnBook", CHECK, 0, 0, 1, nullptr, true, set_own_book},
     {"BookFile", STRING, 0, 0, 0, "/usr/share/games/gnuchess/book.bin", true, set_book_file},
     {"UCI_ShowWDL", CHECK, 0, 0, 1, nullptr, true, set_show_wdl},

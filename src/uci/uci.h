@@ -44,7 +44,7 @@ struct OptionValues {
   bool tb_loaded;     // the tables' library holds tables to release
   bool limit_strength;  // play at `elo`
   int elo;
-  int skill;        // Skill Level, 0-20; 20 is full strength
+  int skill_elo;    // Skill Level's Elo (0: Skill Level 20, full strength)
   bool own_book;    // answer from the opening book while it knows the position
   bool show_wdl;    // scores carry win/draw/loss odds
 };
@@ -52,7 +52,7 @@ struct OptionValues {
 // Playing levels on one Elo scale, fitted to games against Stockfish's own
 // levels (tools/calibrate_levels.py). The Elo the options ask for (0: full
 // strength): UCI_Elo when UCI_LimitStrength is on, else Skill Level below 20.
-constexpr int LEVEL_ELO_MIN = 800, LEVEL_ELO_MAX = 2400;
+constexpr int LEVEL_ELO_MIN = 800, LEVEL_ELO_MAX = 2300;
 int playing_elo(const OptionValues& options);
 // Skill Level s (0-19) plays at this Elo; 20 is full strength.
 constexpr int skill_elo(int s) { return LEVEL_ELO_MIN + s * (LEVEL_ELO_MAX - LEVEL_ELO_MIN) / 20; }

@@ -49,3 +49,31 @@ TEST(MakeMove, RandomGamesKeepIncrementalStateExact) {
     }
   }
 }
+
+// The opening book's key differs from the engine's only after a double step
+// that no pawn of the side to move can answer en passant (the book's known
+// keys: the start position and 1. e4).
+TEST(BookKey, EnPassantCountsOnlyWhenACaptureIsThere) {
+  auto owned = std::make_unique<Board>();
+  Board& b = *owned;
+  load(b, START_FEN);
+  EXPECT_EQ(book_key(*b.current), 0x463b96181691fc9cULL);
+  ASSERT_EQ(play_move(b, "e2e4").check, nullptr);
+  EXPECT_NE(b.current->key, book_key(*b.current));
+  EXPECT_EQ(book_key(*b.current), 0x823c9b50fd114196ULL);
+  // Where a pawn may take en passant both keys count the square: e5xf6 for
+  // White, d4xc3 for Black. A double step on the h-file with no pawn on the
+  // g-file to answer it counts only in the engine's key.
+  for (const char* moves : {"e2e4 d7d5 e4e5 f7f5", "e2e4 d7d5 e4e5 d5d4 c2c4"}) {
+    load(b, START_FEN);
+    for (const char* m = moves; *m; m += m[4] ? 5 : 4) {
+      char word[5] = {m[0], m[1], m[2], m[3], '\0'};
+      ASSERT_EQ(play_move(b, word).check, nullptr) << word;
+    }
+    EXPECT_TRUE(b.current->ep_square) << moves;
+    EXPECT_EQ(book_key(*b.current), b.current->key) << moves;
+  }
+  load(b, "rnbqkbnr/1ppppppp/8/p7/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 2");
+  ASSERT_EQ(play_move(b, "h2h4").check, nullptr);
+  EXPECT_EQ(book_key(*b.current), b.current->key ^ ZobristKeys[KEY_EN_PASSANT + 7]);
+}
