@@ -57,10 +57,11 @@ def score_elo(score):
 
 
 def players_for(engine, stockfish, level, sf_elo):
-    velta_options = ("setoption name Move Overhead value 100",) + (
+    # Both keep 300 ms of their clock for a machine slowed by other work.
+    velta_options = ("setoption name Move Overhead value 300",) + (
         ("setoption name UCI_LimitStrength value true", f"setoption name UCI_Elo value {level}") if level else ())
     sf_options = ("setoption name UCI_LimitStrength value true", f"setoption name UCI_Elo value {sf_elo}",
-                  "setoption name Move Overhead value 100")
+                  "setoption name Move Overhead value 300")
     return games.Player(engine, "velta", True, velta_options), games.Player(stockfish, "stockfish", False, sf_options)
 
 

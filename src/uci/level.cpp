@@ -15,11 +15,11 @@ namespace {
 // node cap doubles every ELO_PER_DOUBLING points from NODES_AT_1400, and the
 // spread of the choice grows with the square of the distance below the top,
 // from SPREAD_AT_TOP centipawns to SPREAD_AT_TOP + SPREAD_RANGE at the lowest level.
-constexpr double NODES_AT_1400 = 3500, ELO_PER_DOUBLING = 116;
+constexpr double NODES_AT_1400 = 6000, ELO_PER_DOUBLING = 110;
 // Enough for a first iteration of every line in most positions: below
 // about 1200 the levels differ only in the spread of their choice.
 constexpr double LEAST_NODES = 1500;
-constexpr double SPREAD_AT_TOP = 5, SPREAD_RANGE = 160;
+constexpr double SPREAD_AT_TOP = 5, SPREAD_RANGE = 140;
 constexpr int LEVEL_LINES = 4;
 // The longest a level thinks, from one second at the lowest to three at the top.
 constexpr double THINK_AT_MIN_MS = 1000, THINK_AT_TOP_MS = 3000;
