@@ -10,7 +10,7 @@
 //   setoption     "setoption name <name> [value <v>]"     ends it, then carried out
 //   ucinewgame    start position, empty tables            ends it, then carried out
 //   position      "startpos|fen <FEN> [moves ...]"        ends it, then carried out
-//   go            a search: "info" lines, one "bestmove"  ends it, then a new search
+//   go            "info" lines (or a book move), "bestmove" ends it, then a new search
 //   stop          nothing                                 ends it: "bestmove"
 //   ponderhit     nothing                                 a ponder search goes on under its clock
 //   debug on|off  nothing                                 nothing during a search
