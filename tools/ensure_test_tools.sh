@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # What the tests use besides the compiler, from Debian's packages: Stockfish
 # (differential tests and game referee), the Fathom library and its prober
-# (endgame tables), the Debian opening book (book tests). Installs what is missing when we are root with apt-get;
+# (endgame tables) and the Debian opening book (book tests). Installs what is
+# missing when we are root with apt-get;
 # otherwise the tests that need it report themselves skipped.
 set -u
 missing=()

@@ -1,9 +1,8 @@
 #!/usr/bin/env python3
-# The opening book as a GUI meets it: answers agree with the book file as an
-# independent reader sees it, moves are drawn by weight, a bad file is
-# reported and leaves the engine playing without a book, and no book entry
-# ever puts an illegal move on the board. The Debian book (gnuchess-book) is
-# needed by the first two tests; the others write books of their own.
+# The opening book: answers agree with an independent reader of the Debian
+# book (gnuchess-book) and are drawn by weight; a bad file is reported and
+# the engine plays on without a book; no entry of a hand-made book ever puts
+# an illegal move on the board.
 import collections, math, os, random, re, struct, sys, tempfile, unittest  # noqa: E401
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path[:0] = [os.path.join(HERE, "..", "common"), os.path.join(HERE, "..", "..", "tools")]
@@ -54,11 +53,9 @@ class Book(unittest.TestCase):
 
     @unittest.skipUnless(os.path.exists(polyglot.DEBIAN_BOOK), "the Debian opening book is not installed")
     def test_answers_agree_with_the_book_file(self):
-        # Random lines through the book: in every position on the way the
-        # engine answers a move the reader finds, with its share of the
-        # weights; where the reader finds none, the engine searches. The
-        # lines include positions after double steps that no pawn can take
-        # en passant (1. e4), whose book key leaves the en passant file out.
+        # Random lines through the book (double steps no pawn can take en
+        # passant among them): the engine answers a move the reader finds,
+        # with its share of the weights, or searches where it finds none.
         book, rng = polyglot.Book(), random.Random(7)
         self.assertEqual(self.use_book(polyglot.DEBIAN_BOOK), [])
         found = 0
