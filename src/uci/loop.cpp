@@ -10,7 +10,7 @@
 //   setoption     "setoption name <name> [value <v>]"     ends it, then carried out
 //   ucinewgame    start position, empty tables            ends it, then carried out
 //   position      "startpos|fen <FEN> [moves ...]"        ends it, then carried out
-//   go            "info" lines (or a book move), "bestmove" ends it, then a new search
+//   go            "info" lines or a book move, "bestmove" ends it, then a new search
 //   stop          nothing                                 ends it: "bestmove"
 //   ponderhit     nothing                                 a ponder search goes on under its clock
 //   debug on|off  nothing                                 nothing during a search
@@ -91,9 +91,8 @@ void ready(const Engine& e) {
 }
 
 // The job thread of a search. An infinite or ponder search that ends by
-// itself keeps its answer until it is released.
-// A book move is answered without a search, but like one: a ponder search
-// in the book answers at "ponderhit" or "stop".
+// itself keeps its answer until it is released. A book move is answered
+// without a search but like one: in a ponder search, at its release.
 void run_search(Engine& e) {
   bool from_book = e.book_choice.move;
   SearchResult result = from_book ? SearchResult{} : search_root(*e.search, *e.game, e.request);
