@@ -42,7 +42,8 @@ def observations(paths):
                     continue
                 placement, side = r["fen"].split()[:2]
                 material = sum(VALUES.get(c.lower(), 0) for c in placement)
-                score = max(-4000, min(4000, int(r["score"].split()[1])))
+                # Scores to the nearest 5 centipawns: fewer distinct observations to weigh.
+                score = 5 * round(max(-4000, min(4000, int(r["score"].split()[1]))) / 5)
                 seen[(score, material, white if side == "w" else 1 - white)] += 1
     return seen
 
@@ -74,6 +75,8 @@ def nelder_mead(f, start, steps, iterations=1500):
     for _ in range(iterations):
         order = sorted(range(len(points)), key=values.__getitem__)
         points, values = [points[i] for i in order], [values[i] for i in order]
+        if values[-1] - values[0] < 1e-3:  # the simplex agrees to a thousandth of the log-likelihood
+            break
         centre = [sum(p[i] for p in points[:-1]) / (len(points) - 1) for i in range(len(start))]
         towards = lambda t: [c + t * (w - c) for c, w in zip(centre, points[-1])]  # noqa: E731
         reflected = towards(-1)
@@ -100,7 +103,10 @@ def fit(paths):
     data = observations(paths)
     n = sum(data.values())
     print(f"{n} positions from {', '.join(paths)}")
-    params, nll = nelder_mead(lambda p: negative_log_likelihood(p, data), [150, 100, 0, 60, 60], [50, 50, 50, 20, 20])
+    f = lambda p: negative_log_likelihood(p, data)  # noqa: E731
+    params, nll = nelder_mead(f, [150, 100, 0, 60, 60], [50, 50, 50, 20, 20])
+    for _ in range(3):  # restarts, so that a collapsed simplex cannot stop short of the optimum
+        params, nll = nelder_mead(f, params, [20, 20, 20, 10, 10])
     print(f"mean log-likelihood {-nll / n:.4f}")
     print("constexpr double A[3] = {%.1f, %.1f, %.1f};" % tuple(params[:3]))
     print("constexpr double B[2] = {%.1f, %.1f};" % tuple(params[3:]))
