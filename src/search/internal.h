@@ -68,7 +68,7 @@ struct SearchState {
   int32_t tb_root_score;  // the tables' score of the root when they cover it
   bool root_in_tb;
   int32_t root_material;  // in pawns, as SearchInfo shows it
-  Move pv[STACK_SIZE];  // the reported line, read back from the table
+  Move pv[STACK_SIZE];    // the reported line, read back from the table
   int32_t pv_length;
 };
 

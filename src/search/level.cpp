@@ -34,7 +34,8 @@ int choose_line(const PlayingLevel& level, const int32_t* scores, int count) {
   // so the best is looked for rather than taken from the front.
   double best = weighed(scores[0]), weights[MAX_MULTIPV], total = 0;
   for (int i = 1; i < count; ++i) best = std::max(best, weighed(scores[i]));
-  for (int i = 0; i < count; ++i) total += weights[i] = std::exp((weighed(scores[i]) - best) / std::max(level.spread, 1));
+  for (int i = 0; i < count; ++i)
+    total += weights[i] = std::exp((weighed(scores[i]) - best) / std::max(level.spread, 1));
   uint64_t state = level.seed;
   double r = double(next_random(state) >> 11) * 0x1p-53 * total;
   for (int i = 0; i < count; ++i)

@@ -47,7 +47,7 @@ Move legal_book_move(uint16_t book_move, const Position& p, const MoveList& lega
   if (king && from == (p.us->colour->is_white ? 4 : 60) && (to == from + 3 || to == from - 4))
     to = to > from ? from + 2 : from - 2;
   char text[6] = {char('a' + file_of(from)), char('1' + rank_of(from)), char('a' + file_of(to)),
-                  char('1' + rank_of(to)), "\0nbrq"[promotion], '\0'};
+                  char('1' + rank_of(to)),   "\0nbrq"[promotion],       '\0'};
   return find_move_text(legal, text);
 }
 

@@ -35,7 +35,8 @@ void add_move(Line& line, Move m) {
 // The odds of a reported score: the tables' verdict when the score is
 // theirs, else the model's (a mate is certain).
 WinDrawLoss odds_of(int score, const SearchInfo& info) {
-  if (info.table_score) return score > 0 ? WinDrawLoss{1000, 0, 0} : score < 0 ? WinDrawLoss{0, 0, 1000} : WinDrawLoss{0, 1000, 0};
+  if (info.table_score)
+    return score > 0 ? WinDrawLoss{1000, 0, 0} : score < 0 ? WinDrawLoss{0, 0, 1000} : WinDrawLoss{0, 1000, 0};
   return win_draw_loss(score, info.material);
 }
 
@@ -101,9 +102,9 @@ void progress(const SearchInfo& info) {
 }  // namespace
 
 const OutputSink PROTOCOL_SINK = {[](const SearchInfo& info) { root_line(info, false); },
-                                   [](const SearchInfo& info) { multipv_line(info, false); }, progress};
+                                  [](const SearchInfo& info) { multipv_line(info, false); }, progress};
 const OutputSink PROTOCOL_SINK_WDL = {[](const SearchInfo& info) { root_line(info, true); },
-                                       [](const SearchInfo& info) { multipv_line(info, true); }, progress};
+                                      [](const SearchInfo& info) { multipv_line(info, true); }, progress};
 
 void print_score(int score) {
   Line line{};

@@ -40,13 +40,13 @@ struct OptionValues {
   int multipv;        // root lines reported
   int move_overhead;  // milliseconds taken off the clock for the answer's travel
   int threads;
-  TablebaseUse tb;    // tb.largest: pieces of the largest table loaded (0: none)
-  bool tb_loaded;     // the tables' library holds tables to release
+  TablebaseUse tb;      // tb.largest: pieces of the largest table loaded (0: none)
+  bool tb_loaded;       // the tables' library holds tables to release
   bool limit_strength;  // play at `elo`
   int elo;
-  int skill_elo;    // Skill Level's Elo (0: Skill Level 20, full strength)
-  bool own_book;    // answer from the opening book while it knows the position
-  bool show_wdl;    // scores carry win/draw/loss odds
+  int skill_elo;  // Skill Level's Elo (0: Skill Level 20, full strength)
+  bool own_book;  // answer from the opening book while it knows the position
+  bool show_wdl;  // scores carry win/draw/loss odds
 };
 
 // Playing levels on one Elo scale, fitted to games against Stockfish's own
@@ -101,11 +101,11 @@ struct Engine {
   std::thread job;  // a search or a perft; joinable until the loop has waited for it
   bool job_is_search;
   SearchSignals signals;
-  SearchRequest request;  // of the running search
+  SearchRequest request;   // of the running search
   BookChoice book_choice;  // its answer from the book, if any
   OpeningBook book;
-  OutputSink sink;           // the protocol's lines, with win/draw/loss odds or without
-  uint64_t random_state;     // SplitMix64 state: the seeds of levels and the book's draws
+  OutputSink sink;        // the protocol's lines, with win/draw/loss odds or without
+  uint64_t random_state;  // SplitMix64 state: the seeds of levels and the book's draws
   bool infinite;          // its answer waits for its release ("stop", "ponderhit")
   bool pondering;         // "ponderhit" turns it into a timed search
   bool unbounded;         // it never ends by itself: the end of input stops it

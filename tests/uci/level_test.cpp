@@ -7,10 +7,15 @@
 
 TEST(Level, OptionsAreClamped) {
   auto e = std::make_unique<Engine>();
-  const struct { const char* line; int elo, skill_elo; } cases[] = {
-      {"name UCI_Elo value 99999", LEVEL_ELO_MAX, 0},    {"name uci_elo value -5", LEVEL_ELO_MIN, 0},
-      {"name UCI_Elo value 1777", 1777, 0},              {"name Skill Level value 25", 1777, 0},
-      {"name skill level value -1", 1777, skill_elo(0)}, {"name Skill Level value 7", 1777, skill_elo(7)}};
+  const struct {
+    const char* line;
+    int elo, skill_elo;
+  } cases[] = {{"name UCI_Elo value 99999", LEVEL_ELO_MAX, 0},
+               {"name uci_elo value -5", LEVEL_ELO_MIN, 0},
+               {"name UCI_Elo value 1777", 1777, 0},
+               {"name Skill Level value 25", 1777, 0},
+               {"name skill level value -1", 1777, skill_elo(0)},
+               {"name Skill Level value 7", 1777, skill_elo(7)}};
   for (const auto& c : cases) {
     set_option(*e, c.line);
     EXPECT_EQ(std::pair(e->options.elo, e->options.skill_elo), std::pair(c.elo, c.skill_elo)) << c.line;
@@ -34,7 +39,8 @@ TEST(Level, CapsTheSearch) {
   options.elo = LEVEL_ELO_MIN;
   SearchRequest low = request("wtime 3600000 btime 3600000"), ponder = request("ponder wtime 3600000");
   EXPECT_TRUE(low.limits.time_budget <= 1000 && low.limits.spare_time <= 1000 && low.level.lines > 1);
-  EXPECT_EQ(std::pair(ponder.limits.nodes, ponder.on_ponderhit.time_budget), std::pair(low.limits.nodes, uint64_t(1000)));
+  EXPECT_EQ(std::pair(ponder.limits.nodes, ponder.on_ponderhit.time_budget),
+            std::pair(low.limits.nodes, uint64_t(1000)));
   EXPECT_EQ(request("nodes 10").limits.nodes, 10u);
   // Higher levels see more and choose more strictly; Skill Level maps onto the same scale.
   options.elo = 2000;
