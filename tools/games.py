@@ -185,6 +185,7 @@ def play_game(white, black, opening, tc, referee, max_plies, margin, nodes=None)
     depths = {white.name: [], black.name: []}
     lowest = {white.name: base, black.name: base}  # least clock left after a move
     faults = []  # (player, kind, detail)
+    record = []  # per move: the position, the mover's score ("cp 20", "mate 3") and whether it came from the book
     stderr = []  # what Velta wrote on standard error during this game
     for player in (white, black):
         try:
@@ -195,7 +196,7 @@ def play_game(white, black, opening, tc, referee, max_plies, margin, nodes=None)
             return {"opening": name, "white": white, "black": black, "result": "*",
                     "reason": f"not played: {player.name} failed to start", "plies": 0,
                     "moves": moves, "faults": faults, "depths": depths, "stderr": stderr,
-                    "lowest": lowest}
+                    "lowest": lowest, "record": record}
     while True:
         position = position_command(start_fen, moves)
         fen, in_check, legal = referee.examine(position)
@@ -235,6 +236,10 @@ def play_game(white, black, opening, tc, referee, max_plies, margin, nodes=None)
         infos = [l.split() for l in lines if l.startswith("info depth ")]
         if infos:
             depths[player.name].append(int(infos[-1][2]))
+        # What each move was played on: the position, the mover's last score, whether from the book.
+        scored = [w for w in infos if "score" in w]
+        score = " ".join(scored[-1][scored[-1].index("score") + 1:][:2]) if scored else None
+        record.append({"fen": fen, "score": score, "book": any(l.startswith("info string book move") for l in lines)})
         if move not in legal:
             faults.append((player, "illegal", f"bestmove '{move}' after {position}"))
             result, reason = winner, f"illegal move {move or '(none)'} by {player.name}"
@@ -257,7 +262,7 @@ def play_game(white, black, opening, tc, referee, max_plies, margin, nodes=None)
                     clocks["w"] * 1000, clocks["b"] * 1000, inc * 1000, inc * 1000))
     return {"opening": name, "white": white, "black": black, "result": result, "reason": reason,
             "plies": len(moves), "moves": moves, "faults": faults, "depths": depths, "stderr": stderr,
-            "lowest": lowest}
+            "lowest": lowest, "record": record}
 
 
 def elo_text(wins, draws, losses):

@@ -130,4 +130,14 @@ uint64_t key_from_scratch(const Position& p) {
   return key;
 }
 
+// The book counts an en passant square only when a pawn could capture there
+// (pins and checks aside), while the engine's key counts every double step.
+uint64_t book_key(const Position& p) {
+  if (!p.ep_square) return p.key;
+  int s = lsb(p.ep_square);
+  Bitboard capturers = bit(s + (p.us->colour->is_white ? -8 : 8));  // the pawn that passed, then its neighbours
+  capturers = ((capturers & NOT_FILE_A) >> 1) | ((capturers & NOT_FILE_H) << 1);
+  return p.us->pieces[PAWN] & capturers ? p.key : p.key ^ en_passant_key(p.ep_square);
+}
+
 }  // namespace velta

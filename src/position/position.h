@@ -237,6 +237,10 @@ void set_root(Board& b, const Position& root);
 void set_notation(Board& b, bool chess960);
 // The key of a record computed from scratch.
 uint64_t key_from_scratch(const Position& p);
+// The record's key in the opening-book (Polyglot) convention: the engine's
+// key, less the en passant key when no pawn of the side to move stands
+// beside the pawn that just made its double step.
+uint64_t book_key(const Position& p);
 // Recomputes the passed, doubled and isolated pawn masks of both colours.
 void compute_pawn_masks(Position& p);
 

@@ -67,7 +67,8 @@ struct SearchState {
   uint64_t helper_tbhits;
   int32_t tb_root_score;  // the tables' score of the root when they cover it
   bool root_in_tb;
-  Move pv[STACK_SIZE];  // the reported line, read back from the table
+  int32_t root_material;  // in pawns, as SearchInfo shows it
+  Move pv[STACK_SIZE];    // the reported line, read back from the table
   int32_t pv_length;
 };
 
@@ -119,7 +120,9 @@ struct SearchContext {
   // already found in this iteration take out of the next line's search.
   MoveList search_moves, excluded;
   RootLine lines[MAX_MULTIPV];
-  int32_t line_count;  // lines of the last iteration, best first
+  int32_t line_count;   // lines of the last iteration, best first
+  int32_t shown_lines;  // those reported: a weaker level searches more lines than it shows
+  PlayingLevel level;
   TablebaseUse tb;
   // Lazy SMP. The main search's helper threads (none: it searches alone);
   // in a helper, its number (from 1; its iterations start deeper than the

@@ -18,6 +18,21 @@ bool keep_deepening(const SearchLimits& limits, int score, int depth) {
   return limits.mode != LIMIT_DEPTH || limits.depth_limit >= depth;
 }
 
+int material_in_pawns(const Position& p) {
+  int total = 0;
+  for (const SideState& side : p.sides)
+    total += popcount(side.pieces[PAWN]) + 3 * popcount(side.pieces[KNIGHT] | side.pieces[BISHOP]) +
+             5 * popcount(side.pieces[ROOK]) + 9 * popcount(side.pieces[QUEEN]);
+  return total;
+}
+
+// The line the answer takes: the best, or the level's choice.
+int chosen_line(const SearchContext& ctx) {
+  int32_t scores[MAX_MULTIPV];
+  for (int i = 0; i < ctx.line_count; ++i) scores[i] = ctx.lines[i].score;
+  return choose_line(ctx.level, scores, ctx.line_count);
+}
+
 int searched_root_moves(const SearchContext& ctx, const MoveList& moves) {
   int n = 0;
   for (int i = 0; i < moves.count; ++i) n += root_move_searched(ctx, moves.moves[i]);
@@ -63,7 +78,11 @@ SearchResult search_position(SearchContext& ctx) {
   if (moves.count == 0) return {in_check ? "mate" : "pat", 0, 0, 0, false, {}};
   if (moves.count == 1) return {nullptr, moves.moves[0], 0, 0, false, {}};
   state.root_in_tb = !ctx.helper_index && tb_covers(ctx, root) && tb_rank_root(ctx, moves);
-  int wanted = std::min(std::max(ctx.limits.multipv, 1), searched_root_moves(ctx, moves));
+  state.root_material = material_in_pawns(root);
+  // A weaker level searches its own number of lines, but shows those asked for.
+  int searchable = searched_root_moves(ctx, moves);
+  ctx.shown_lines = std::min(std::max(ctx.limits.multipv, 1), searchable);
+  int wanted = std::min(std::max(ctx.shown_lines, ctx.level.lines), searchable);
   ctx.limits.multipv = wanted;
   bool helped = ctx.pool && helper_count(*ctx.pool);
   if (helped) start_helpers(*ctx.pool, ctx);
@@ -90,7 +109,8 @@ SearchResult search_position(SearchContext& ctx) {
     if (state.iteration_depth > MAX_PLY) break;
   }
   if (wanted > 1 && ctx.line_count) {
-    state.reported_move = ctx.lines[0].move, state.reported_score = ctx.lines[0].score;
+    const RootLine& line = ctx.lines[chosen_line(ctx)];
+    state.reported_move = line.move, state.reported_score = line.score;
     if (ctx.sink) state.pv_length = 0, collect_pv(ctx, state.reported_move);
   }
   if (helped) stop_helpers(*ctx.pool), ctx.team_nodes = nullptr;
@@ -111,6 +131,7 @@ SearchResult search_root(SearchContext& ctx, const Board& game, const SearchRequ
   ctx.pondering = request.pondering;
   ctx.on_ponderhit = request.on_ponderhit;
   ctx.tb = request.tb;
+  ctx.level = request.level;
   return search_position(ctx);
 }
 

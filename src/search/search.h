@@ -71,14 +71,28 @@ bool tb_available();  // whether this build reads tables at all
 // pieces of the largest (0: none). An empty path releases them.
 int tb_load(const char* path);
 
-// What a search is asked: its limits, its root moves (none: all), and for a
-// ponder search the limits that "ponderhit" brings.
+// A weaker player. It searches `lines` root lines and answers one of them at
+// random: a line `loss` centipawns below the best has exp(-loss / spread)
+// times the best line's chance. lines 0: full strength, the best line.
+struct PlayingLevel {
+  int32_t lines;
+  int32_t spread;  // centipawns, at least 1
+  uint64_t seed;   // of the choice's random numbers: the same seed, the same choice
+};
+// Which of `count` lines (best first) a level answers; 0 at full strength.
+int choose_line(const PlayingLevel& level, const int32_t* scores, int count);
+// SplitMix64: 64 random bits, the generator's whole state the word passed in.
+uint64_t next_random(uint64_t& state);
+
+// What a search is asked: its limits, its root moves (none: all), for a
+// ponder search the limits that "ponderhit" brings, and its playing level.
 struct SearchRequest {
   SearchLimits limits;
   MoveList search_moves;
   bool pondering;
   SearchLimits on_ponderhit;
   TablebaseUse tb;
+  PlayingLevel level;
 };
 
 // Set by whoever runs the search, read by it at its polls: stop now; the
@@ -89,10 +103,12 @@ struct SearchSignals {
 };
 
 // One report of the search: a root line, a MultiPV line (its rank from 1 in
-// `multipv`) or the current root move. `tables`: tbhits is worth showing.
+// `multipv`) or the current root move. `tables`: tbhits is worth showing;
+// `table_score`: the score is the endgame tables' verdict on the root.
+// `material`: the root's, both sides, in pawns (knight and bishop 3, rook 5, queen 9).
 struct SearchInfo {
-  int depth, seldepth, score, multipv, current_move_number, hashfull, pv_length;
-  bool lower_bound, tables;
+  int depth, seldepth, score, multipv, current_move_number, hashfull, pv_length, material;
+  bool lower_bound, tables, table_score;
   Move current_move;
   uint64_t elapsed_ms, nodes, nps, tbhits;
   const Move* pv;

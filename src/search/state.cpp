@@ -1,5 +1,6 @@
 // What every level of the search shares: the resets, the draw test, the
 // periodic poll, and the root's progress lines with their principal variation.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -154,6 +155,8 @@ SearchInfo search_info(SearchContext& ctx, int score) {
   info.nodes = state.nodes + state.helper_nodes, info.tbhits = state.tbhits + state.helper_tbhits;
   info.hashfull = hashfull(*ctx.tt);
   info.tables = ctx.tb.largest > 0;
+  info.table_score = state.root_in_tb && !is_mate_score(score);
+  info.material = state.root_material;
   info.pv = state.pv, info.pv_length = state.pv_length;
   info.game = &ctx.board;
   return info;
@@ -178,7 +181,7 @@ void report_line(SearchContext& ctx, Move move, int score, bool lower_bound) {
 void report_lines(SearchContext& ctx) {
   if (!ctx.sink) return;
   refresh_clock(ctx);
-  for (int i = 0; i < ctx.line_count; ++i) {
+  for (int i = 0; i < std::min(ctx.line_count, ctx.shown_lines); ++i) {
     ctx.state.pv_length = 0;
     collect_pv(ctx, ctx.lines[i].move);
     SearchInfo info = search_info(ctx, ctx.lines[i].score);

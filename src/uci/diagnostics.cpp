@@ -181,7 +181,7 @@ BenchResult bench_command(Engine& e) {
     reset_new_game(*ctx);
     print_board(*board);
     SearchResult result = search_root(*ctx, *board, request);
-    print_result(*board, result, e.options.ponder);
+    print_result(*board, result, e.options.ponder, false);
     total += result.info.nodes;
     reset_new_game(*ctx);
   }

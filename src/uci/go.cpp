@@ -122,6 +122,8 @@ GoCommand read_go(const char* args, const Board& game, const OptionValues& optio
   go.request.limits = limits;
   go.request.pondering = go.pondering;
   go.request.tb = options.tb;
+  go.analysis = r.given[INFINITE] || r.given[SEARCHMOVES] || r.given[Keyword::MATE];
+  if (int elo = playing_elo(options)) limit_to_level(go.request, elo);
   // A search the end of input must stop: one without end, or with nothing
   // but the depth cap to stop it (a mate search).
   go.unbounded = limits.time_budget >= INFINITE_BUDGET ||

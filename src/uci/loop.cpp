@@ -10,7 +10,7 @@
 //   setoption     "setoption name <name> [value <v>]"     ends it, then carried out
 //   ucinewgame    start position, empty tables            ends it, then carried out
 //   position      "startpos|fen <FEN> [moves ...]"        ends it, then carried out
-//   go            a search: "info" lines, one "bestmove"  ends it, then a new search
+//   go            "info" lines or a book move, "bestmove" ends it, then a new search
 //   stop          nothing                                 ends it: "bestmove"
 //   ponderhit     nothing                                 a ponder search goes on under its clock
 //   debug on|off  nothing                                 nothing during a search
@@ -24,6 +24,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <random>
 
 #include "evaluation/evaluation.h"
 #include "movegen/movegen.h"
@@ -93,14 +94,19 @@ void ready(const Engine& e) {
 }
 
 // The job thread of a search. An infinite or ponder search that ends by
-// itself keeps its answer until it is released.
+// itself keeps its answer until it is released. A book move is answered
+// without a search but like one: in a ponder search, at its release.
 void run_search(Engine& e) {
-  SearchResult result = search_root(*e.search, *e.game, e.request);
+  bool from_book = e.book_choice.move;
+  SearchResult result = from_book ? SearchResult{} : search_root(*e.search, *e.game, e.request);
   if (e.infinite) {
     std::unique_lock lock(e.mutex);
     e.release.wait(lock, [&] { return e.released; });
   }
-  print_result(*e.game, result, e.options.ponder);
+  if (from_book)
+    print_book_move(*e.game, e.book_choice, e.options.ponder);
+  else
+    print_result(*e.game, result, e.options.ponder, e.options.show_wdl);
   reset_after_search(*e.search);
 }
 
@@ -137,6 +143,11 @@ void perft(Engine& e, const char* args) {
 void go(Engine& e, const char* args) {
   if (!strncmp(args, "perft", 5) && (args[5] == ' ' || !args[5])) return perft(e, args + 5);
   GoCommand command = read_go(args, *e.game, e.options);
+  command.request.level.seed = next_random(e.random_state);
+  e.book_choice = {};
+  // Polyglot books hold standard chess only.
+  if (e.options.own_book && !command.analysis && !e.game->chess960)
+    e.book_choice = choose_book_move(e.book, *e.game, next_random(e.random_state));
   e.request = command.request;
   e.infinite = command.infinite, e.pondering = command.pondering, e.unbounded = command.unbounded;
   start_job(e, true, 0);
@@ -224,7 +235,12 @@ bool start_engine(Engine& e) {
   init_reduction_table();
   use_standard_input(e.input);
   e.game = new Board{};
-  e.search = create_search(&e.table, &e.signals, &PROTOCOL_SINK);
+  // Levels and the book draw their random numbers from one generator,
+  // seeded anew in each process so that no two sessions play alike.
+  std::random_device seed;
+  e.random_state = uint64_t(seed()) << 32 ^ seed();
+  e.sink = PROTOCOL_SINK;
+  e.search = create_search(&e.table, &e.signals, &e.sink);
   e.options = OptionValues{};
   if (!set_default_options(e)) return false;
   new_game(e);

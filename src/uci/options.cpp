@@ -63,6 +63,24 @@ void set_syzygy_path(Engine& e, int, const char* path) {
     info_string("No Syzygy tables found in %s", path);
 }
 
+// The book is read when it is wanted: when OwnBook is turned on, or its file
+// is named while OwnBook is on.
+void set_own_book(Engine& e, int on, const char*) {
+  if (on && !e.options.own_book) load_book(e.book);
+  e.options.own_book = on;
+}
+
+void set_book_file(Engine& e, int, const char* path) {
+  e.book.path = path;
+  e.book.entries.clear();
+  if (e.options.own_book) load_book(e.book);
+}
+
+void set_show_wdl(Engine& e, int on, const char*) {
+  e.options.show_wdl = on;
+  e.sink = on ? PROTOCOL_SINK_WDL : PROTOCOL_SINK;
+}
+
 const Option OPTIONS[] = {
     {"Hash", SPIN, DEFAULT_HASH_MB, 1, 65536, nullptr, false, set_hash},
     {"Threads", SPIN, 1, 1, 1024, nullptr, true, set_threads},
@@ -80,6 +98,15 @@ const Option OPTIONS[] = {
      [](Engine& e, int pieces, const char*) { e.options.tb.probe_limit = pieces; }},
     {"UCI_Chess960", CHECK, 0, 0, 1, nullptr, true,
      [](Engine& e, int on, const char*) { e.options.chess960 = on, set_notation(*e.game, on); }},
+    {"UCI_LimitStrength", CHECK, 0, 0, 1, nullptr, true,
+     [](Engine& e, int on, const char*) { e.options.limit_strength = on; }},
+    {"UCI_Elo", SPIN, 1500, LEVEL_ELO_MIN, LEVEL_ELO_MAX, nullptr, true,
+     [](Engine& e, int elo, const char*) { e.options.elo = elo; }},
+    {"Skill Level", SPIN, 20, 0, 20, nullptr, true,
+     [](Engine& e, int skill, const char*) { e.options.skill_elo = skill < 20 ? skill_elo(skill) : 0; }},
+    {"OwnBook", CHECK, 0, 0, 1, nullptr, true, set_own_book},
+    {"BookFile", STRING, 0, 0, 0, "/usr/share/games/gnuchess/book.bin", true, set_book_file},
+    {"UCI_ShowWDL", CHECK, 0, 0, 1, nullptr, true, set_show_wdl},
 };
 
 void print_option(const Option& o) {

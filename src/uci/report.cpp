@@ -32,11 +32,24 @@ void add_move(Line& line, const Board& game, Move m) {
   add(line, "%s", text);
 }
 
-void add_score(Line& line, int score) {
+// The odds of a reported score: the tables' verdict when the score is
+// theirs, else the model's (a mate is certain).
+WinDrawLoss odds_of(int score, const SearchInfo& info) {
+  if (info.table_score)
+    return score > 0 ? WinDrawLoss{1000, 0, 0} : score < 0 ? WinDrawLoss{0, 0, 1000} : WinDrawLoss{0, 1000, 0};
+  return win_draw_loss(score, info.material);
+}
+
+// "score cp N " or "score mate N ", and the odds "wdl W D L " when asked for.
+void add_score(Line& line, int score, const SearchInfo* odds = nullptr) {
   if (!is_mate_score(score))
     add(line, "score cp %i ", score);
   else
     add(line, "score mate %i ", moves_to_mate(score));
+  if (odds) {
+    WinDrawLoss wdl = odds_of(score, *odds);
+    add(line, "wdl %i %i %i ", wdl.win, wdl.draw, wdl.loss);
+  }
 }
 
 // The counters every progress line carries.
@@ -55,10 +68,10 @@ void add_pv(Line& line, const Board& game, const SearchInfo& info) {
 
 void write(const Line& line) { fwrite(line.text, 1, size_t(line.length), stdout); }
 
-void root_line(const SearchInfo& info) {
+void root_line(const SearchInfo& info, bool wdl) {
   Line line{};
   add(line, "info depth %i seldepth %i ", info.depth, info.seldepth);
-  add_score(line, info.score);
+  add_score(line, info.score, wdl ? &info : nullptr);
   if (info.lower_bound) add(line, "lowerbound ");
   add(line, "pv ");
   for (int i = 0; i < info.pv_length; ++i) add_move(line, *info.game, info.pv[i]), add(line, " ");
@@ -67,10 +80,10 @@ void root_line(const SearchInfo& info) {
   write(line);
 }
 
-void multipv_line(const SearchInfo& info) {
+void multipv_line(const SearchInfo& info, bool wdl) {
   Line line{};
   add(line, "info depth %i seldepth %i multipv %i ", info.depth, info.seldepth, info.multipv);
-  add_score(line, info.score);
+  add_score(line, info.score, wdl ? &info : nullptr);
   add_counters(line, info);
   add_pv(line, *info.game, info);
   write(line);
@@ -88,7 +101,10 @@ void progress(const SearchInfo& info) {
 
 }  // namespace
 
-const OutputSink PROTOCOL_SINK = {root_line, multipv_line, progress};
+const OutputSink PROTOCOL_SINK = {[](const SearchInfo& info) { root_line(info, false); },
+                                  [](const SearchInfo& info) { multipv_line(info, false); }, progress};
+const OutputSink PROTOCOL_SINK_WDL = {[](const SearchInfo& info) { root_line(info, true); },
+                                      [](const SearchInfo& info) { multipv_line(info, true); }, progress};
 
 void print_score(int score) {
   Line line{};
@@ -96,7 +112,7 @@ void print_score(int score) {
   write(line);
 }
 
-void print_result(const Board& game, const SearchResult& result, bool ponder) {
+void print_result(const Board& game, const SearchResult& result, bool ponder, bool wdl) {
   Line line{};
   const SearchInfo& info = result.info;
   if (result.game_over) add(line, "info string Game over (%s) !\n", result.game_over);
@@ -107,7 +123,7 @@ void print_result(const Board& game, const SearchResult& result, bool ponder) {
     add(line, "info ");
     if (info.depth) {
       add(line, "depth %i seldepth %i ", info.depth, info.seldepth);
-      add_score(line, result.score);
+      add_score(line, result.score, wdl ? &info : nullptr);
     }
     add_counters(line, info);
     add_pv(line, game, info);
@@ -118,6 +134,17 @@ void print_result(const Board& game, const SearchResult& result, bool ponder) {
   else
     add(line, "0000");
   if (result.ponder_move && ponder) add(line, " ponder "), add_move(line, game, result.ponder_move);
+  add(line, "\n");
+  write(line);
+}
+
+void print_book_move(const Board& game, const BookChoice& choice, bool ponder) {
+  Line line{};
+  add(line, "info string book move ");
+  add_move(line, game, choice.move);
+  add(line, " (weight %i %%)\nbestmove ", choice.percent);
+  add_move(line, game, choice.move);
+  if (choice.ponder && ponder) add(line, " ponder "), add_move(line, game, choice.ponder);
   add(line, "\n");
   write(line);
 }

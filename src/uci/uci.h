@@ -8,7 +8,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "search/search.h"
 
@@ -41,7 +43,52 @@ struct OptionValues {
   bool chess960;      // UCI_Chess960: castling written and read as the king taking its rook
   TablebaseUse tb;    // tb.largest: pieces of the largest table loaded (0: none)
   char tb_path[LINE_SIZE];  // the folders of the tables held: sent again, they are kept
+  bool limit_strength;  // play at `elo`
+  int elo;
+  int skill_elo;  // Skill Level's Elo (0: Skill Level 20, full strength)
+  bool own_book;  // answer from the opening book while it knows the position
+  bool show_wdl;  // scores carry win/draw/loss odds
 };
+
+// Playing levels on one Elo scale, fitted to games against Stockfish's own
+// levels (tools/calibrate_levels.py). The Elo the options ask for (0: full
+// strength): UCI_Elo when UCI_LimitStrength is on, else Skill Level below 20.
+constexpr int LEVEL_ELO_MIN = 800, LEVEL_ELO_MAX = 2300;
+int playing_elo(const OptionValues& options);
+// Skill Level s (0-19) plays at this Elo; 20 is full strength.
+constexpr int skill_elo(int s) { return LEVEL_ELO_MIN + s * (LEVEL_ELO_MAX - LEVEL_ELO_MIN) / 20; }
+// A level's search: its node and think-time caps (on both the limits and
+// those "ponderhit" brings) and how it chooses among its lines.
+void limit_to_level(SearchRequest& request, int elo);
+
+// An opening book (Polyglot's format) read into memory, sorted by key.
+struct BookEntry {
+  uint64_t key;
+  uint16_t move, weight;
+};
+struct OpeningBook {
+  std::vector<BookEntry> entries;  // empty: no book
+  std::string path;
+};
+// Reads the book at book.path; on failure (said in an "info string") there is no book.
+void load_book(OpeningBook& book);
+// A book answer: the move (0: none), its share of the position's weight in
+// per cent, and the heaviest book reply to it as the move to ponder on.
+struct BookChoice {
+  Move move, ponder;
+  int percent;
+};
+// The book's move for the game's position, drawn in proportion to the
+// weights with `random` (64 random bits); only legal moves are considered.
+// The game is left as it was (its current record prepared).
+BookChoice choose_book_move(const OpeningBook& book, Board& game, uint64_t random);
+
+// Win/draw/loss odds in per mille (summing to 1000) of a score for the side
+// to move, with this much material on the board (pawns, as SearchInfo has it).
+struct WinDrawLoss {
+  int win, draw, loss;
+};
+WinDrawLoss win_draw_loss(int score, int material);
 
 // The engine the command loop drives: the game, the searcher with its table,
 // the options, and the job running beside the loop, if any.
@@ -55,7 +102,11 @@ struct Engine {
   std::thread job;  // a search or a perft; joinable until the loop has waited for it
   bool job_is_search;
   SearchSignals signals;
-  SearchRequest request;  // of the running search
+  SearchRequest request;   // of the running search
+  BookChoice book_choice;  // its answer from the book, if any
+  OpeningBook book;
+  OutputSink sink;        // the protocol's lines, with win/draw/loss odds or without
+  uint64_t random_state;  // SplitMix64 state: the seeds of levels and the book's draws
   bool infinite;          // its answer waits for its release ("stop", "ponderhit")
   bool pondering;         // "ponderhit" turns it into a timed search
   bool unbounded;         // it never ends by itself: the end of input stops it
@@ -93,16 +144,19 @@ bool set_default_options(Engine& e);
 // when memory is short; false when not even 1 MB can be had.
 bool create_table(Engine& e, int megabytes);
 
-// A "go" line read: the request, and how the command loop treats the search.
+// A "go" line read: the request, and how the command loop treats the search
+// (`analysis`: infinite, searchmoves or mate, where the book is not used).
 struct GoCommand {
   SearchRequest request;
-  bool infinite, pondering, unbounded;
+  bool infinite, pondering, unbounded, analysis;
 };
 GoCommand read_go(const char* args, const Board& game, const OptionValues& options);
 
-// The protocol lines of a search, and its answer.
-extern const OutputSink PROTOCOL_SINK;
-void print_result(const Board& game, const SearchResult& result, bool ponder);
+// The protocol lines of a search, and its answer; the second sink adds
+// win/draw/loss odds to every score. Moves are written in the game's notation.
+extern const OutputSink PROTOCOL_SINK, PROTOCOL_SINK_WDL;
+void print_result(const Board& game, const SearchResult& result, bool ponder, bool wdl);
+void print_book_move(const Board& game, const BookChoice& choice, bool ponder);
 void print_score(int score);
 
 // Diagnostics.

@@ -62,6 +62,25 @@ class Search(unittest.TestCase):
         self.assertRegex(lines[2], CLOSING % (1, "mate 1", "a1a8"))
         self.assertEqual(lines[3], "bestmove a1a8")
 
+    def test_win_draw_loss_odds(self):
+        # With UCI_ShowWDL every score carries "wdl W D L" right after its
+        # value, per mille summing to 1000, in root, MultiPV and closing lines
+        # alike; a mate is certain. Without it no line has odds.
+        self.engine.send("setoption name UCI_ShowWDL value true", "setoption name MultiPV value 2",
+                         "position fen r2q2k1/pb3pp1/1p3n1p/2bpr3/8/2NBP3/PPQB1PPP/2RR2K1 w - - 0 16")
+        lines = self.engine.search("go depth 5")
+        self.engine.send("setoption name MultiPV value 1")
+        lines += self.engine.search("go depth 5")
+        scored = [line for line in lines if " score " in line]
+        self.assertGreater(len(scored), 10)
+        for line in scored:
+            odds = re.search(r" score (cp|mate) -?\d+ wdl (\d+) (\d+) (\d+) (lowerbound )?(pv|time) ", line)
+            self.assertTrue(odds and sum(map(int, odds.group(2, 3, 4))) == 1000, line)
+        self.engine.send("position fen 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1")
+        self.assertIn(" score mate 1 wdl 1000 0 0 ", self.engine.search("go depth 3")[-2])
+        self.engine.send("setoption name UCI_ShowWDL value false", "position startpos")
+        self.assertFalse(any(" wdl " in line for line in self.engine.search("go depth 4")))
+
     def test_movetime(self):
         # At least the time given on the clock, and no more work than that time allows
         # (a loaded machine stretches the clock, not the work).

@@ -49,6 +49,8 @@ class Tablebases(unittest.TestCase):
         self.assertRegex(line, r"score cp 199\d\d .* tbhits [1-9]")
 
     def test_scores_agree_with_the_prober(self):
+        # The win/draw/loss odds shown are the tables' result, certain.
+        self.engine.send("setoption name UCI_ShowWDL value true")
         rng, compared = random.Random(5), 0
         while compared < 300:
             fen = random_fen(rng, rng.choice(["KQk", "KRk", "KPk", "KNk", "KQkr", "KRkp", "KPkp", "KBNk", "KRkb"]))
@@ -58,9 +60,10 @@ class Tablebases(unittest.TestCase):
             lines = self.engine.search("go depth 1")
             if len(lines) < 2 or not lines[-2].startswith("info depth"):
                 continue  # no choice to make
-            score = re.search(r"score (cp|mate) (-?\d+)", lines[-2])
+            score = re.search(r"score (cp|mate) (-?\d+) wdl (\d+ \d+ \d+)", lines[-2])
             result, dtz = fathom(fen)
             with self.subTest(fen=fen):
+                self.assertEqual(score[3], {"Win": "1000 0 0", "Loss": "0 0 1000"}.get(result, "0 1000 0"))
                 if score[1] == "mate":
                     self.assertEqual(result, "Win" if int(score[2]) > 0 else "Loss")
                 elif int(score[2]) == 0:
