@@ -171,3 +171,32 @@ test-binaries: $(PROFILE_DIR)/trained
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) build-fuzz
+
+# ---- Release binaries, and the checks of other targets ----
+# `make dist` leaves in dist/ one binary per target, named after it, linked
+# statically (the Linux ones therefore read no Syzygy tables: Debian ships
+# no static Fathom library), and their SHA-256 sums. `make test-platforms`
+# runs them where they run here (wine, qemu-aarch64, qemu-x86_64 on
+# processor models without POPCNT and BMI2), beside the native build and a
+# Clang build of it (tests/uci/test_platforms.py).
+DIST_LINUX := x86-64-bmi2 x86-64-popcnt x86-64 armv8
+DIST_WINDOWS := x86-64-bmi2 x86-64-popcnt
+.PHONY: dist test-platforms
+dist:
+	@tools/ensure_cross_tools.sh
+	@cmake -E rm -rf dist && cmake -E make_directory dist
+	@for arch in $(DIST_LINUX); do echo "dist/velta-$$arch"; \
+	  $(MAKE) ARCH=$$arch STATIC=yes BUILD=build/dist/$$arch EXE=dist/velta-$$arch || exit 1; done
+	@for arch in $(DIST_WINDOWS); do echo "dist/velta-$$arch.exe"; \
+	  $(MAKE) TARGET=windows ARCH=$$arch BUILD=build/dist/windows-$$arch EXE=dist/velta-$$arch.exe || exit 1; done
+	@cd dist && cmake -E sha256sum velta-* > SHA256SUMS && cat SHA256SUMS
+
+CLANG_BUILD := build/clang
+.PHONY: clang-build
+test-platforms: dist build clang-build
+	@tools/ensure_cross_tools.sh emulators
+	@python3 tests/uci/test_platforms.py $(BUILD)/velta $(wildcard $(CLANG_BUILD)/velta)
+
+clang-build:
+	@if command -v clang++ >/dev/null; then $(MAKE) CXX=clang++ BUILD=$(CLANG_BUILD); \
+	  else echo "clang++ not found: no Clang build checked"; fi

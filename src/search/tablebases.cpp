@@ -14,8 +14,8 @@ namespace velta {
 
 namespace {
 
-// Fathom's results from the side to move's point of view.
-constexpr unsigned LOSS = 0, BLESSED_LOSS = 1, DRAW = 2, CURSED_WIN = 3, WIN = 4;
+// Fathom's results from the side to move's point of view (2 is the draw).
+constexpr unsigned LOSS = 0, BLESSED_LOSS = 1, CURSED_WIN = 3, WIN = 4;
 
 }  // namespace
 
