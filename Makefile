@@ -200,3 +200,14 @@ test-platforms: dist build clang-build
 clang-build:
 	@if command -v clang++ >/dev/null; then $(MAKE) CXX=clang++ BUILD=$(CLANG_BUILD); \
 	  else echo "clang++ not found: no Clang build checked"; fi
+
+# Bench speed of the other x86-64 targets and of a Clang build beside the
+# default build, alternating runs (RUNS of each).
+RUNS ?= 7
+.PHONY: bench-targets
+bench-targets: build
+	@$(MAKE) ARCH=x86-64-popcnt BUILD=build/x86-64-popcnt
+	@$(MAKE) ARCH=x86-64 BUILD=build/x86-64
+	@$(MAKE) CXX=clang++ BUILD=$(CLANG_BUILD)
+	@python3 tools/bench_speed.py --runs $(RUNS) --engine $(BUILD)/velta \
+	  --against build/x86-64-popcnt/velta build/x86-64/velta $(CLANG_BUILD)/velta
