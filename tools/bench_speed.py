@@ -71,13 +71,15 @@ def main():
             cpu_times[name].append(cpu)
             print(f"run {run + 1} {name:<{width}} {nodes} nodes {bench_seconds:.3f} s "
                   f"(process {wall:.3f} s, CPU {cpu:.3f} s)", flush=True)
-    # The process's CPU time is the steadier figure on a machine others load.
+    # The process's CPU time is the steadier figure on a machine others load,
+    # and the fastest run the one least disturbed.
     current, current_cpu = statistics.median(times["current"]), statistics.median(cpu_times["current"])
     print(f"\nmedian bench time: current ({args.engine}) {current:.3f} s, CPU {current_cpu:.3f} s")
     for name in others:
         median, cpu = statistics.median(times[name]), statistics.median(cpu_times[name])
+        fastest = min(cpu_times["current"]) / min(cpu_times[name])
         print(f"  {name}: {median:.3f} s, {current / median:.2f}x as fast as current; "
-              f"CPU {cpu:.3f} s, {current_cpu / cpu:.2f}x")
+              f"CPU {cpu:.3f} s, {current_cpu / cpu:.2f}x; fastest runs' CPU {fastest:.2f}x")
     if len(totals) != 1:
         print("NODE TOTALS DIFFER:", sorted(totals))
         return 1
