@@ -54,6 +54,9 @@ ifeq ($(origin CXX),default)
   CXX := $(DEFAULT_CXX)
 endif
 CLANG := $(findstring clang,$(shell $(CXX) --version 2>/dev/null))
+ifeq ($(WINDOWS_CROSS):$(if $(CLANG),clang),yes:clang)
+  $(error TARGET=windows builds with MinGW-w64's g++ (Clang does not find its libraries here): leave CXX out)
+endif
 EXE_SUFFIX := $(if $(filter windows,$(TARGET)),.exe)
 ifeq ($(origin BUILD),undefined)
   ifeq ($(DEFAULT_ARCH)|$(CROSS)|$(CXX),$(ARCH)||g++)
