@@ -2,30 +2,97 @@
 # and runs every test. The longer runs below have their own targets. `make`
 # alone builds the engine; `make EXE=<path>` also leaves it at <path>
 # (relative to this folder), as distributed testing frameworks ask.
-BUILD := build
 SANITIZE_BUILD := build-sanitize
 TSAN_BUILD := build-tsan
-JOBS := $(shell nproc 2>/dev/null || echo 2)
 # CMake's own makefiles run as sub-makes: keep their "Entering directory" lines out.
 MAKEFLAGS += --no-print-directory
-CONFIGURE = cmake -S . -B $(1) -DCMAKE_BUILD_TYPE=$(2) $(3) >/dev/null
+CONFIGURE = cmake -S . -B $(1) -DCMAKE_BUILD_TYPE=$(2) $(PLATFORM) $(3) >/dev/null
 
 .PHONY: all build run test sanitize tsan perft-deep perft-speed bench-speed games games-smp games960 fuzz clean
+
+# ---- Targets, compilers, cross builds ----
+# ARCH: the instructions the engine is built for. x86-64-bmi2 (POPCNT and
+# BMI2: Intel since 2013, AMD since 2015), x86-64-popcnt (POPCNT: since 2008),
+# x86-64 (any 64-bit x86 processor), armv8 (64-bit ARM). Without it, the best
+# the machine running make has. TARGET=windows builds velta.exe with
+# MinGW-w64; ARCH=armv8 on an x86-64 machine builds for 64-bit ARM Linux.
+# Those cross builds are linked statically and skip the training run (their
+# binaries do not run here without an emulator). CXX: g++ (12 or later) or
+# clang++ (14 or later); each configuration builds in a folder of its own,
+# the machine's default one in build/.
+ifeq ($(OS),Windows_NT)
+  HOST_SYSTEM := windows
+  HOST_CPU := $(if $(filter ARM64,$(PROCESSOR_ARCHITECTURE)),arm,x86)
+  JOBS := $(or $(NUMBER_OF_PROCESSORS),2)
+else
+  HOST_SYSTEM := $(shell uname -s 2>/dev/null)
+  HOST_CPU := $(if $(filter aarch64 arm64,$(shell uname -m 2>/dev/null)),arm,x86)
+  JOBS := $(shell nproc 2>/dev/null || sysctl -n hw.ncpu 2>/dev/null || echo 2)
+endif
+TARGET ?= $(if $(filter windows,$(HOST_SYSTEM)),windows,)
+ifeq ($(origin ARCH),undefined)
+  ifeq ($(HOST_CPU),arm)
+    ARCH := armv8
+  else
+    NATIVE := $(shell $(CXX) -march=native -dM -E -x c++ - </dev/null 2>/dev/null)
+    ARCH := $(if $(findstring __BMI2__,$(NATIVE)),x86-64-bmi2,$(if $(findstring __POPCNT__,$(NATIVE)),x86-64-popcnt,x86-64))
+  endif
+  DEFAULT_ARCH := $(ARCH)
+endif
+ifeq ($(filter x86-64-bmi2 x86-64-popcnt x86-64 armv8,$(ARCH)),)
+  $(error ARCH=$(ARCH): choose x86-64-bmi2, x86-64-popcnt, x86-64 or armv8)
+endif
+WINDOWS_CROSS := $(if $(filter windows,$(TARGET)),$(if $(filter windows,$(HOST_SYSTEM)),,yes))
+ARM_CROSS := $(if $(filter armv8,$(ARCH)),$(if $(filter x86,$(HOST_CPU)),yes))
+ifneq ($(filter arm:x86-64% windows:armv8,$(HOST_CPU):$(ARCH) $(TARGET):$(ARCH)),)
+  $(error ARCH=$(ARCH) $(if $(TARGET),TARGET=$(TARGET) )on this machine: no such cross build is set up)
+endif
+CROSS := $(WINDOWS_CROSS)$(ARM_CROSS)
+TRIPLE := $(if $(WINDOWS_CROSS),x86_64-w64-mingw32,$(if $(ARM_CROSS),aarch64-linux-gnu))
+DEFAULT_CXX := $(if $(WINDOWS_CROSS),x86_64-w64-mingw32-g++-posix,$(if $(ARM_CROSS),aarch64-linux-gnu-g++,g++))
+ifeq ($(origin CXX),default)
+  CXX := $(DEFAULT_CXX)
+endif
+CLANG := $(findstring clang,$(shell $(CXX) --version 2>/dev/null))
+ifeq ($(WINDOWS_CROSS):$(if $(CLANG),clang),yes:clang)
+  $(error TARGET=windows builds with MinGW-w64's g++ (Clang does not find its libraries here): leave CXX out)
+endif
+EXE_SUFFIX := $(if $(filter windows,$(TARGET)),.exe)
+ifeq ($(origin BUILD),undefined)
+  ifeq ($(DEFAULT_ARCH)|$(CROSS)|$(CXX),$(ARCH)||g++)
+    BUILD := build
+  else
+    BUILD := build/$(if $(filter windows,$(TARGET)),windows-)$(ARCH)$(if $(filter $(DEFAULT_CXX),$(CXX)),,-$(notdir $(firstword $(CXX))))
+  endif
+endif
+STATIC ?= $(if $(CROSS)$(filter windows,$(TARGET)),yes)
+# What every CMake configuration of this Makefile is given.
+PLATFORM := -DVELTA_ARCH=$(ARCH) -DCMAKE_CXX_COMPILER=$(CXX) -DVELTA_STATIC=$(if $(STATIC),ON,OFF) \
+  -DVELTA_SYZYGY=$(if $(CROSS),OFF,ON) $(if $(CROSS),-DCMAKE_SYSTEM_NAME=$(if $(WINDOWS_CROSS),Windows,Linux) \
+    $(if $(ARM_CROSS),-DCMAKE_SYSTEM_PROCESSOR=aarch64) $(if $(CLANG),-DCMAKE_CXX_COMPILER_TARGET=$(TRIPLE)))
+# Clang's raw profiles are merged by the llvm-profdata of the same version.
+PROFDATA := $(if $(CLANG),$(shell command -v "$$($(CXX) -print-prog-name=llvm-profdata)" 2>/dev/null || \
+  xcrun -f llvm-profdata 2>/dev/null))
+# ---- end of targets, compilers, cross builds ----
 
 EXE ?=
 
 all: build
 ifneq ($(EXE),)
-	@cp $(BUILD)/velta $(EXE)
+	@cmake -E copy $(BUILD)/velta$(EXE_SUFFIX) $(EXE)$(if $(filter %.exe,$(EXE)),,$(EXE_SUFFIX))
 endif
 
 # The release engine is compiled with a profile of its own "bench" and two
 # perfts, which a training build in $(BUILD)/train takes again whenever a
-# source has changed (about 15 seconds).
+# source has changed (about 15 seconds). GCC reads whatever the training
+# left; Clang reads the raw profiles once llvm-profdata has merged them. A
+# cross build is not trained: its binary does not run here.
 PROFILE_DIR := $(CURDIR)/$(BUILD)/profile
 TRAIN_BUILD := $(BUILD)/train
-PROFILE_USE := -DVELTA_PROFILE=use -DVELTA_PROFILE_DIR=$(PROFILE_DIR)
+PROFILE_USE = -DVELTA_PROFILE_DIR=$(PROFILE_DIR) \
+  -DVELTA_PROFILE=$(if $(CROSS),,$(if $(CLANG),$(if $(wildcard $(PROFILE_DIR)/velta.profdata),use),use))
 KIWIPETE := r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1
+MERGE_PROFILE := $(if $(CLANG),$(PROFDATA) merge -o $(PROFILE_DIR)/velta.profdata $(PROFILE_DIR)/*.profraw,true)
 
 # Distributed-testing workers check for make and a compiler only: without
 # CMake (or with one older than CMakeLists.txt asks), say so in one line.
@@ -39,11 +106,15 @@ cmake-check:
 
 $(PROFILE_DIR)/trained: $(wildcard src/*/*) CMakeLists.txt | cmake-check
 	@rm -rf $(PROFILE_DIR)
+ifneq ($(CROSS)$(if $(CLANG),$(if $(PROFDATA),,no)),)
+	@echo "$(if $(CROSS),a cross build is not trained here,llvm-profdata was not found): building without a profile"
+else
 	@$(call CONFIGURE,$(TRAIN_BUILD),Release,-DVELTA_TESTS=OFF -DVELTA_PROFILE=generate -DVELTA_PROFILE_DIR=$(PROFILE_DIR))
 	@cmake --build $(TRAIN_BUILD) -j $(JOBS) --target velta
 	@(./$(TRAIN_BUILD)/velta bench && printf 'perft 5\n' | ./$(TRAIN_BUILD)/velta && \
-	  printf 'position fen $(KIWIPETE)\nperft 4\n' | ./$(TRAIN_BUILD)/velta) >/dev/null || \
+	  printf 'position fen $(KIWIPETE)\nperft 4\n' | ./$(TRAIN_BUILD)/velta) >/dev/null && $(MERGE_PROFILE) || \
 	  echo "the training run failed (a processor without POPCNT or BMI2?): building without a profile"
+endif
 	@mkdir -p $(@D) && touch $@
 
 # The engine alone: a C++20 compiler and CMake are all it needs.
@@ -136,3 +207,43 @@ test-binaries: $(PROFILE_DIR)/trained
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) build-fuzz
+
+# ---- Release binaries, and the checks of other targets ----
+# `make dist` leaves in dist/ one binary per target, named after it, linked
+# statically (the Linux ones therefore read no Syzygy tables: Debian ships
+# no static Fathom library), and their SHA-256 sums. `make test-platforms`
+# runs them where they run here (wine, qemu-aarch64, qemu-x86_64 on
+# processor models without POPCNT and BMI2), beside the native build and a
+# Clang build of it (tests/uci/test_platforms.py).
+DIST_LINUX := x86-64-bmi2 x86-64-popcnt x86-64 armv8
+DIST_WINDOWS := x86-64-bmi2 x86-64-popcnt
+.PHONY: dist test-platforms
+dist:
+	@tools/ensure_cross_tools.sh
+	@cmake -E rm -rf dist && cmake -E make_directory dist
+	@for arch in $(DIST_LINUX); do echo "dist/velta-$$arch"; \
+	  $(MAKE) ARCH=$$arch STATIC=yes BUILD=build/dist/$$arch EXE=dist/velta-$$arch || exit 1; done
+	@for arch in $(DIST_WINDOWS); do echo "dist/velta-$$arch.exe"; \
+	  $(MAKE) TARGET=windows ARCH=$$arch BUILD=build/dist/windows-$$arch EXE=dist/velta-$$arch.exe || exit 1; done
+	@cd dist && cmake -E sha256sum velta-* > SHA256SUMS && cat SHA256SUMS
+
+CLANG_BUILD := build/clang
+.PHONY: clang-build
+test-platforms: dist build clang-build
+	@tools/ensure_cross_tools.sh emulators
+	@python3 tests/uci/test_platforms.py $(BUILD)/velta $(wildcard $(CLANG_BUILD)/velta)
+
+clang-build:
+	@if command -v clang++ >/dev/null; then $(MAKE) CXX=clang++ BUILD=$(CLANG_BUILD); \
+	  else echo "clang++ not found: no Clang build checked"; fi
+
+# Bench speed of the other x86-64 targets and of a Clang build beside the
+# default build, alternating runs (RUNS of each).
+RUNS ?= 7
+.PHONY: bench-targets
+bench-targets: build
+	@$(MAKE) ARCH=x86-64-popcnt BUILD=build/x86-64-popcnt
+	@$(MAKE) ARCH=x86-64 BUILD=build/x86-64
+	@$(MAKE) CXX=clang++ BUILD=$(CLANG_BUILD)
+	@python3 tools/bench_speed.py --runs $(RUNS) --engine $(BUILD)/velta \
+	  --against build/x86-64-popcnt/velta build/x86-64/velta $(CLANG_BUILD)/velta

@@ -19,12 +19,14 @@ def stockfish_path():
 
 
 class Engine:
-    def __init__(self, path, name="engine", address_space=None):
+    def __init__(self, path, name="engine", address_space=None, env=None):
+        # path: the binary, or a command list (an emulator and its arguments before the binary);
         # address_space: a limit in bytes on the child's virtual memory, so large allocations fail
         limit = address_space and (lambda: resource.setrlimit(resource.RLIMIT_AS, (address_space,) * 2))
         self.name = name
-        self.proc = subprocess.Popen([path], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                     stderr=subprocess.PIPE, bufsize=0, preexec_fn=limit)
+        self.proc = subprocess.Popen(path if isinstance(path, list) else [path], stdin=subprocess.PIPE,
+                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE, bufsize=0,
+                                     preexec_fn=limit, env=env)
         self.out, self.err = queue.Queue(), queue.Queue()
         for stream, q in ((self.proc.stdout, self.out), (self.proc.stderr, self.err)):
             threading.Thread(target=self._pump, args=(stream, q), daemon=True).start()

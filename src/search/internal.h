@@ -39,6 +39,15 @@ inline TTSlot* tt_bucket(const TranspositionTable& tt, uint64_t key) {
 }
 // Starts loading a key's bucket, which a probe soon after will find in the cache.
 inline void tt_prefetch(const TranspositionTable& tt, uint64_t key) { __builtin_prefetch(tt_bucket(tt, key)); }
+// The table's memory, from the system's own calls (table_memory.cpp): a
+// zero-filled block of at least `bytes`, recorded in tt.mapping, aligned to
+// 64 bytes at least (a bucket is one cache line) and to a huge page where
+// that matters; null when refused. `resident`: every page is there already.
+void* map_table_memory(TranspositionTable& tt, size_t bytes, bool& resident);
+// Has the system provide every page of the block, leaving what the searches
+// write there meanwhile as it is (on a thread of its own).
+void provide_table_memory(void* start, size_t bytes);
+void unmap_table_memory(TranspositionTable& tt);
 // Whether an entry's score settles a node searched with this window.
 inline bool tt_usable(const TTEntry& e, int alpha, int beta) {
   return e.bound == BOUND_EXACT || (e.bound == BOUND_LOWER && e.score >= beta) ||

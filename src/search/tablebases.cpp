@@ -12,16 +12,12 @@
 
 namespace velta {
 
-namespace {
-
-// Fathom's results from the side to move's point of view.
-constexpr unsigned LOSS = 0, BLESSED_LOSS = 1, DRAW = 2, CURSED_WIN = 3, WIN = 4;
-
-}  // namespace
-
 #ifdef VELTA_SYZYGY
 
 namespace {
+
+// Fathom's results from the side to move's point of view (2 is the draw).
+constexpr unsigned LOSS = 0, BLESSED_LOSS = 1, CURSED_WIN = 3, WIN = 4;
 
 // Every probe takes the position as eight bitboards, the halfmove clock,
 // castling rights (none: the tables never cover them), the en passant square

@@ -3,8 +3,6 @@
 // most once in a bucket. Slots are read and written with relaxed atomic
 // loads and stores (plain moves on x86): threads may tear a slot, and the
 // key check catches it.
-#include <sys/mman.h>
-
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -16,7 +14,6 @@ namespace velta {
 namespace {
 
 constexpr uint64_t SLOTS_PER_MB = (uint64_t(1) << 20) / sizeof(TTSlot);
-constexpr size_t HUGE_PAGE = size_t(2) << 20;
 constexpr auto RELAXED = std::memory_order_relaxed;
 static_assert(sizeof(TTSlot) == 16 && SLOTS_PER_MB == 65536);
 
@@ -32,31 +29,25 @@ inline bool empty(uint64_t data) { return tt_entry(data).bound == BOUND_EMPTY; }
 
 }  // namespace
 
-// The slots are a private anonymous mapping (zero-filled by the system: key
-// 0, empty bound), aligned to 2 MB and marked for huge pages: a probe touches
-// a random bucket, and with 4 KB pages nearly every probe would also miss the
-// TLB. A thread of its own then has the system provide every page, which
-// leaves the contents as they are: the first searches would otherwise stall
-// on a page fault for each new 2 MB of the table, and a start-up that waited
-// for all of them would keep a GUI waiting.
+// The slots come zero-filled from the system (key 0, empty bound); a thread
+// of its own then has it provide every page (table_memory.cpp).
 bool tt_allocate(TranspositionTable& tt, int megabytes) {
   tt_release(tt);
   uint64_t slots = uint64_t(megabytes) * SLOTS_PER_MB;
   size_t bytes = slots * sizeof(TTSlot);
-  void* base = mmap(nullptr, bytes + HUGE_PAGE, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (base == MAP_FAILED) return false;
-  uintptr_t aligned = (reinterpret_cast<uintptr_t>(base) + HUGE_PAGE - 1) & ~(HUGE_PAGE - 1);
-  madvise(reinterpret_cast<void*>(aligned), bytes, MADV_HUGEPAGE);
-  tt.providing.fetch_add(1);
-  std::thread([aligned, bytes, &providing = tt.providing] {
-    madvise(reinterpret_cast<void*>(aligned), bytes, MADV_POPULATE_WRITE);
-    providing.fetch_sub(1);
-  }).detach();
-  tt.slots = reinterpret_cast<TTSlot*>(aligned);
+  bool resident;
+  void* start = map_table_memory(tt, bytes, resident);
+  if (!start) return false;
+  if (!resident) {
+    tt.providing.fetch_add(1);
+    std::thread([start, bytes, &providing = tt.providing] {
+      provide_table_memory(start, bytes);
+      providing.fetch_sub(1);
+    }).detach();
+  }
+  tt.slots = static_cast<TTSlot*>(start);
   tt.slot_count = slots;
   tt.filled = 0;
-  tt.mapping = base;
-  tt.mapping_size = bytes + HUGE_PAGE;
   return true;
 }
 
@@ -68,7 +59,7 @@ void tt_wait_until_provided(const TranspositionTable& tt) {
 // mapping, nor the count in the record, once they are gone.
 void tt_release(TranspositionTable& tt) {
   tt_wait_until_provided(tt);
-  if (tt.slots) munmap(tt.mapping, tt.mapping_size);
+  if (tt.slots) unmap_table_memory(tt);
   tt.slots = nullptr;
   tt.slot_count = tt.filled = 0;
 }

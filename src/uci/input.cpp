@@ -1,6 +1,11 @@
 // Command lines from standard input or from memory. Only the command loop
 // reads them, with blocking reads: a search never looks at the input.
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <cstring>
 
@@ -10,11 +15,23 @@ namespace velta {
 
 namespace {
 
+// The system's read of standard input (a pipe, a file or a console): the
+// bytes read, 0 at its end, negative on an error. Windows reads in binary
+// mode, as other systems do: its text mode would end the input at a Ctrl-Z
+// byte, and read_line drops the carriage return of a CR LF itself.
+#ifdef _WIN32
+void prepare_standard_input() { _setmode(0, _O_BINARY); }
+long read_standard_input(char* buffer, unsigned size) { return _read(0, buffer, size); }
+#else
+void prepare_standard_input() {}
+long read_standard_input(char* buffer, unsigned size) { return long(read(0, buffer, size)); }
+#endif
+
 // The next byte of input, or -1 at its end.
 int read_byte(LineInput& in) {
   if (in.head == in.tail) {
     if (in.at_end || in.in_memory) return -1;
-    ssize_t n = read(0, in.buffer, sizeof in.buffer);
+    long n = read_standard_input(in.buffer, sizeof in.buffer);
     if (n <= 0) {
       in.at_end = true;
       return -1;
@@ -28,6 +45,7 @@ int read_byte(LineInput& in) {
 }  // namespace
 
 void use_standard_input(LineInput& in) {
+  prepare_standard_input();
   in.head = in.tail = in.buffer;
   in.at_end = in.in_memory = false;
 }

@@ -34,11 +34,17 @@ namespace velta {
 
 namespace {
 
-void report_processor_features() {
+// The optional instructions this build uses; and a hint when the processor
+// could run a faster build.
+void report_instructions(const BuildTarget& target) {
+  if (target.popcnt || target.bmi2)
+    info_string("Set of supported instructions : %s%s%s", target.popcnt ? "'popcnt'" : "",
+                target.popcnt && target.bmi2 ? ", " : "", target.bmi2 ? "'bmi2'" : "");
   bool popcnt = cpu_has_popcnt(), bmi2 = cpu_has_bmi2();
-  if (!popcnt && !bmi2) return;
-  info_string("Set of supported instructions : %s%s%s", popcnt ? "'popcnt'" : "", popcnt && bmi2 ? ", " : "",
-              bmi2 ? "'bmi2'" : "");
+  if (!target.bmi2 && popcnt && bmi2)
+    info_string("This processor has POPCNT and BMI2: the x86-64-bmi2 build is faster on it");
+  else if (!target.popcnt && popcnt)
+    info_string("This processor has POPCNT: the x86-64-popcnt build is faster on it");
 }
 
 void print_magics(const char* name, const uint64_t* magics) {
@@ -230,8 +236,9 @@ bool start_engine(Engine& e) {
   }
   if (magics.searched_rooks) print_magics("rooks", magic.rook_magics);
   if (magics.searched_bishops) print_magics("bishops", magic.bishop_magics);
-  printf("%s ('quit' to exit)\n", ENGINE_NAME);
-  report_processor_features();
+  BuildTarget target = build_target();
+  printf("%s ('quit' to exit)\n", target.engine_name);
+  report_instructions(target);
   init_reduction_table();
   use_standard_input(e.input);
   e.game = new Board{};

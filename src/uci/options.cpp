@@ -133,7 +133,7 @@ bool read_value(const Option& o, const char* value, int& number) {
 }  // namespace
 
 void print_identification(const Engine&) {
-  printf("id name %s\n", ENGINE_NAME);
+  printf("id name %s\n", build_target().engine_name);
   printf("id author Quenlor\n");
   for (const Option& o : OPTIONS) print_option(o);
   printf("uciok\n");

@@ -16,7 +16,6 @@
 
 namespace velta {
 
-inline constexpr char ENGINE_NAME[] = "Velta 0.6 x64 (bmi2)";
 constexpr int DEFAULT_HASH_MB = 128;
 constexpr int LINE_SIZE = 8192;  // 8191 characters and the terminator
 
@@ -170,8 +169,19 @@ BenchResult bench_command(Engine& e);
 void print_bench_line(const BenchResult& bench);
 void print_board(const Board& b);
 
-// Whether the processor has the POPCNT and BMI2 instructions the build uses.
-// Built without them, so it can run first on any x86-64 processor.
+// What this build is (build.cpp): the target it was compiled for, as the
+// make files name it ("x86-64-bmi2", "x86-64-popcnt", "x86-64", "armv8"),
+// the engine's name with it, and the instructions beyond its processor
+// family's base that the compiler was allowed to use.
+struct BuildTarget {
+  const char* arch;
+  const char* engine_name;
+  bool popcnt, bmi2;
+};
+BuildTarget build_target();
+
+// Whether the processor has the POPCNT and BMI2 instructions (never, but on
+// x86-64). Built without them, so it can run first on any processor.
 bool cpu_has_popcnt();
 bool cpu_has_bmi2();
 

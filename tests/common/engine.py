@@ -37,6 +37,40 @@ def release(engine, *commands):
     return lines, cpu_seconds(engine) - cpu, time.monotonic() - started
 
 
+# What a build of each target (ARCH) calls itself, and the instructions its
+# start-up line names. The build under test is $VELTA_ARCH (CTest passes the
+# build's), else the default one.
+TARGETS = {"x86-64-bmi2": ("Velta 0.6 x64 (bmi2)", "'popcnt', 'bmi2'"),
+           "x86-64-popcnt": ("Velta 0.6 x64 (popcnt)", "'popcnt'"),
+           "x86-64": ("Velta 0.6 x64", None),
+           "armv8": ("Velta 0.6 armv8", None)}
+ARCH = os.environ.get("VELTA_ARCH", "x86-64-bmi2")
+
+
+def start_up_lines(arch, processor):
+    # The lines before the table's: the name, the instructions the build uses, and a
+    # hint when the processor (a set of its flags, as /proc/cpuinfo names them) could
+    # run a faster build
+    name, instructions = TARGETS[arch]
+    lines = [name + " ('quit' to exit)"]
+    if instructions:
+        lines.append("info string Set of supported instructions : " + instructions)
+    if arch.startswith("x86-64") and arch != "x86-64-bmi2" and {"popcnt", "bmi2"} <= processor:
+        lines.append("info string This processor has POPCNT and BMI2: the x86-64-bmi2 build is faster on it")
+    elif arch == "x86-64" and "popcnt" in processor:
+        lines.append("info string This processor has POPCNT: the x86-64-popcnt build is faster on it")
+    return lines
+
+
+def processor_flags():
+    # the flags of this machine's processor (Linux), as a set
+    try:
+        with open("/proc/cpuinfo") as f:
+            return set(next(line for line in f if line.startswith("flags")).split(":", 1)[1].split())
+    except (OSError, StopIteration):
+        return set()
+
+
 def engine_path():
     # the engine binary: first command-line argument or $VELTA, else build/velta
     if len(sys.argv) > 1 and not sys.argv[1].startswith("-"):

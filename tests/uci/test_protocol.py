@@ -3,7 +3,7 @@
 # line normalisation, commands as words, the options, long lines and exit.
 import os, re, sys, unittest  # noqa: E401
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
-from engine import Engine, engine_path, run_tests, start_velta  # noqa: E402
+from engine import ARCH, TARGETS, Engine, engine_path, processor_flags, run_tests, start_up_lines, start_velta  # noqa: E402,E501
 
 VELTA = engine_path()
 README = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "README.md")
@@ -40,12 +40,12 @@ class Protocol(unittest.TestCase):
     def test_start_up_and_identification(self):
         engine = Engine(VELTA, "velta")
         self.addCleanup(engine.kill)
-        self.assertEqual(engine.until_prefix("info string Creation"), [
-            "Velta 0.6 x64 (bmi2) ('quit' to exit)",
-            "info string Set of supported instructions : 'popcnt', 'bmi2'", TABLE % (128, "success")])
+        # The name and the instructions are those of the build's target.
+        self.assertEqual(engine.until_prefix("info string Creation"),
+                         start_up_lines(ARCH, processor_flags()) + [TABLE % (128, "success")])
         # The options as the README documents them. Blanks around a word and a
         # carriage return before the line feed are not part of it.
-        block = ["id name Velta 0.6 x64 (bmi2)", "id author Quenlor"] + documented_options() + ["uciok"]
+        block = ["id name " + TARGETS[ARCH][0], "id author Quenlor"] + documented_options() + ["uciok"]
         self.assertGreater(len(block), 12)
         for raw in [b"uci\n", b" \t uci\t \n", b"uci\r\n"]:
             engine.send_raw(raw)
