@@ -1,0 +1,23 @@
+// Included before every engine source in the WebAssembly build: what this
+// compiler's C++ library and system headers lack, and the engine uses.
+#pragma once
+
+#include <bit>
+#include <sys/mman.h>
+
+// std::bit_cast (C++20) is missing from older libc++ releases; the compiler
+// has the builtin it is made of.
+#if !defined(__cpp_lib_bit_cast)
+namespace std {
+template <class To, class From>
+constexpr To bit_cast(const From& from) noexcept {
+  return __builtin_bit_cast(To, from);
+}
+}  // namespace std
+#endif
+
+// Linux's advice to provide a mapping's pages at once; here memory is
+// provided when it is reserved, and every advice is accepted and ignored.
+#ifndef MADV_POPULATE_WRITE
+#define MADV_POPULATE_WRITE 23
+#endif
