@@ -101,6 +101,7 @@ bool read_line(char* line) {
 
 }  // namespace velta
 
+#ifndef __EMSCRIPTEN_PTHREADS__
 // Without threads, the only thread the engine starts (the one that has the
 // transposition table's pages provided) runs to its end at once, inside the
 // call that would have started it. Search helpers (Threads above 1) would
@@ -112,6 +113,7 @@ extern "C" int pthread_create(pthread_t* thread, const pthread_attr_t*, void* (*
   return 0;
 }
 extern "C" int pthread_detach(pthread_t) { return 0; }
+#endif
 
 int main(int argc, char** argv) {
   bool bench = argc == 2 && !strcmp(argv[1], "bench");

@@ -1,6 +1,6 @@
 // The evaluation over the game: one point per position whose evaluation is
 // known, White's winning chances from the bottom (lost) to the top (won),
-// the area above the middle white and below it dark. A click goes to the
+// White's share of the height light and Black's dark. A click goes to the
 // position nearest to it.
 import { winningChances } from './uci.js';
 
@@ -43,7 +43,7 @@ export function drawGraph(graph, evals, current) {
   if (points.length) {
     const line = points.map(([px, py]) => `${px.toFixed(1)},${py.toFixed(1)}`).join(' ');
     const first = points[0][0].toFixed(1), last = points[points.length - 1][0].toFixed(1);
-    parts.push(`<polygon class="graph-white" points="${first},${HEIGHT / 2} ${line} ${last},${HEIGHT / 2}"/>`);
+    parts.push(`<polygon class="graph-white" points="${first},${HEIGHT} ${line} ${last},${HEIGHT}"/>`);
     parts.push(`<polyline class="graph-line" points="${line}"/>`);
   }
   parts.push(`<line class="graph-mid" x1="0" y1="${HEIGHT / 2}" x2="${WIDTH}" y2="${HEIGHT / 2}"/>`);

@@ -27,12 +27,11 @@ import {
   uciPosition,
 } from './game.js';
 import { createGraph, drawGraph } from './graph.js';
-import { formatScore, formatSpeed, whiteScore, winningChances } from './uci.js';
+import { formatScore, formatShortScore, formatSpeed, whiteScore, winningChances } from './uci.js';
 
 // Engine builds: the threaded one where the page is cross-origin isolated
 // (shared memory), the single-threaded one everywhere else. Set by build.mjs.
 const ENGINES = globalThis.VELTA_ENGINES ?? { single: 'engine/velta.js', threaded: null };
-const HASH_MB = 64;  // a phone's browser gives a page a few hundred MB at most
 const MOVE_TIMES = [100, 300, 1000, 2000, 5000, 10000];
 const STORAGE_KEY = 'velta-page';
 
@@ -71,6 +70,7 @@ let analysisToken = 0;
 const applied = {};      // option values the engine has been given
 let shownFen = '';
 let renderQueued = false;
+let messageTimer = 0;
 
 // ---- Engine ---------------------------------------------------------------
 
@@ -93,7 +93,8 @@ async function initEngine() {
     setOption(engine, 'Threads', wanted);
     state.threads = wanted;
   }
-  setOption(engine, 'Hash', HASH_MB);
+  // The table keeps the engine's default size: it is made at start-up, and
+  // memory a WebAssembly module has grown to is never given back.
   await isReady(engine);
   state.engineName = engine.name;
   state.engineReady = true;
@@ -465,7 +466,11 @@ function render(animated = false) {
 
   $('status').textContent = statusText();
   $('status').classList.toggle('over', Boolean(over) && state.view === game.moves.length);
-  $('message').textContent = state.message;
+  if ($('message').textContent !== state.message) {
+    $('message').textContent = state.message;
+    clearTimeout(messageTimer);
+    if (state.message) messageTimer = setTimeout(() => { state.message = ''; render(); }, 6000);
+  }
   $('engine-name').textContent = state.engineReady
     ? `${state.engineName.replace(/ x64.*$/, '')} · WebAssembly · ${state.threads} thread${state.threads > 1 ? 's' : ''}`
     : 'loading…';
@@ -502,7 +507,8 @@ function drawEvalBar() {
   const score = currentEval();
   const white = 50 + 50 * winningChances(score);
   $('evalbar-white').style.height = `${white}%`;
-  $('evalbar-label').textContent = score ? formatScore(score) : '';
+  $('evalbar-label').textContent = formatShortScore(score);
+  $('evalbar').title = score ? `Evaluation ${formatScore(score)}` : 'Evaluation';
   $('evalbar').classList.toggle('flipped', board.getOrientation() === COLOR.black);
   $('evalbar').classList.toggle('black-ahead', white < 50);
 }

@@ -88,6 +88,14 @@ export function formatScore(score) {
   return (pawns > 0 ? '+' : pawns < 0 ? '\u2212' : '') + Math.abs(pawns).toFixed(2);
 }
 
+// The same, short enough for the evaluation bar: "+0.3", "−4", "M3".
+export function formatShortScore(score) {
+  if (!score) return '';
+  if ('mate' in score) return `M${Math.abs(score.mate)}`;
+  const pawns = Math.abs(score.cp / 100);
+  return (score.cp < 0 ? '\u2212' : '') + (pawns >= 10 ? pawns.toFixed(0) : pawns.toFixed(1));
+}
+
 // "1.2 M", "850 k" nodes per second.
 export function formatSpeed(nps) {
   if (!nps) return '';
