@@ -71,6 +71,26 @@ const moves = async (page) => ((await body(page, 'moves')) || '').split(' ').fil
 const text = (page, selector) => page.$eval(selector, (e) => e.textContent);
 const shot = (page, name) => page.screenshot({ path: join(SHOTS, `${name}.png`) });
 
+// Waits until the pieces drawn on the board are those of the page's
+// position (a move's animation over).
+async function boardShowsPosition(page) {
+  await page.waitForFunction(() => {
+    const drawn = [...document.querySelectorAll('.cm-chessboard .pieces g[data-piece]')]
+      .filter((g) => g.getAttribute('visibility') !== 'hidden')
+      .map((g) => `${g.dataset.square}${g.dataset.piece}`)
+      .sort();
+    const expected = [];
+    document.body.dataset.fen.split(' ')[0].split('/').forEach((row, r) => {
+      let file = 0;
+      for (const c of row) {
+        if (c >= '1' && c <= '8') file += Number(c);
+        else expected.push(`${'abcdefgh'[file++]}${8 - r}${c === c.toUpperCase() ? 'w' : 'b'}${c.toLowerCase()}`);
+      }
+    });
+    return drawn.join() === expected.sort().join();
+  }, { timeout: 5000 });
+}
+
 async function clickSquare(page, square) {
   const rect = await page.$(`.cm-chessboard rect[data-square="${square}"]`);
   const box = await rect.boundingBox();
@@ -134,7 +154,7 @@ test('a whole game against the engine, clicked square by square', { skip: missin
     const mine = pick(legal);
     await playOnBoard(page, mine.lan);
     game.move(mine);
-    if (game.history().length === 12) await shot(page, 'play');
+    if (game.history().length === 12) await boardShowsPosition(page).then(() => shot(page, 'play'));
     if (game.isGameOver()) break;
     await waitForMoves(page, game.history().length + 1);
     const played = await moves(page);
@@ -147,6 +167,7 @@ test('a whole game against the engine, clicked square by square', { skip: missin
   assert.equal(await body(page, 'fen'), game.fen());
   assert.match(await text(page, '#moves'), /(1-0|0-1|1\/2-1\/2)$/);
   t.diagnostic(`game over after ${game.history().length} half-moves: ${await text(page, '#status')}`);
+  await boardShowsPosition(page);
   await shot(page, 'finished');
   // What the page loaded, raw and compressed.
   const files = ['index.html', 'app.js', 'app.css', 'engine/velta.js', 'engine/velta.wasm', 'assets/pieces/standard.svg',
@@ -164,7 +185,7 @@ test('a whole game against the engine, clicked square by square', { skip: missin
   await closePage(page);
 });
 
-test('analysis shows lines in SAN, stops, and starts again', { skip: missing ?? false, timeout: 120000 }, async () => {
+test('analysis shows lines in SAN, stops, and starts again', { skip: missing ?? false, timeout: 120000 }, async (t) => {
   const page = await openPage();
   await page.click('[data-mode="analyse"]');
   await page.click('.io summary');
@@ -183,7 +204,9 @@ test('analysis shows lines in SAN, stops, and starts again', { skip: missing ?? 
   for (const line of lines) assert.match(line, /^\d+\.(\.\.)? [NBRQKa-hO][\w+#=-]*( |$)/);
   assert.equal(new Set(lines.map((l) => l.split(' ')[1])).size, 3, 'three different first moves');
   assert.ok((await page.$$eval('.graph-line', (l) => l.length)) === 1);
+  await boardShowsPosition(page);
   await shot(page, 'analysis');
+  t.diagnostic(`analysis: ${await text(page, '#stats')}`);
   await page.click('#analyse-toggle');
   await page.waitForFunction(() => document.body.dataset.state === 'idle');
   // A new analysis starts only once the engine has answered "stop".
@@ -202,6 +225,7 @@ test('a FEN and a PGN are loaded; a promotion is chosen; the PGN is copied', { s
   await page.type('#io-text', fen);
   await page.click('#load');
   assert.equal(await body(page, 'fen'), fen);
+  await boardShowsPosition(page);
   await playOnBoard(page, 'a7a8n');
   await waitForMoves(page, 2);
   const [promotion, reply] = await moves(page);
@@ -214,6 +238,7 @@ test('a FEN and a PGN are loaded; a promotion is chosen; the PGN is copied', { s
   await page.click('#load');
   assert.equal((await moves(page)).length, 7);
   assert.equal(await text(page, '#status'), 'Checkmate: you win.');
+  await boardShowsPosition(page);
   assert.equal(await page.$eval('.cm-chessboard .markers use.marker-check', (e) => e.closest('[data-square]').dataset.square), 'e8');
   await page.click('#copy-pgn');
   const pgn = await page.$eval('#io-text', (e) => e.value);
@@ -265,6 +290,7 @@ test('a phone-width screen, and the page offline once loaded', { skip: missing ?
   await page.tap('.cm-chessboard rect[data-square="d2"]');
   await page.tap('.cm-chessboard rect[data-square="d4"]');
   await waitForMoves(page, 2);
+  await boardShowsPosition(page);
   await shot(page, 'phone');
   await page.evaluate(() => navigator.serviceWorker.ready);
   own.server.close();
