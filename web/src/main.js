@@ -569,9 +569,10 @@ function drawMoves() {
   if (container.dataset.html !== html) {
     container.innerHTML = html || '<span class="hint">Moves appear here.</span>';
     container.dataset.html = html;
+    // Only the list scrolls (never the page, which on a phone would leave the board).
     const current = container.querySelector('.current');
-    if (current) current.scrollIntoView({ block: 'nearest' });
-    else if (state.view === moves.length) container.scrollTop = container.scrollHeight;
+    if (state.view === moves.length) container.scrollTop = container.scrollHeight;
+    else if (current) container.scrollTop = current.offsetTop - container.clientHeight / 2;
   }
 }
 

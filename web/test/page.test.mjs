@@ -291,6 +291,7 @@ test('a phone-width screen, and the page offline once loaded', { skip: missing ?
   await page.tap('.cm-chessboard rect[data-square="d4"]');
   await waitForMoves(page, 2);
   await boardShowsPosition(page);
+  assert.equal(await page.evaluate(() => window.scrollY), 0, 'the board stays in view');
   await shot(page, 'phone');
   await page.evaluate(() => navigator.serviceWorker.ready);
   own.server.close();
