@@ -154,13 +154,13 @@ test('a whole game against the engine, clicked square by square', { skip: missin
     const mine = pick(legal);
     await playOnBoard(page, mine.lan);
     game.move(mine);
-    if (game.history().length === 12) await boardShowsPosition(page).then(() => shot(page, 'play'));
     if (game.isGameOver()) break;
     await waitForMoves(page, game.history().length + 1);
     const played = await moves(page);
     assert.deepEqual(played.slice(0, -1), game.history({ verbose: true }).map((m) => m.lan));
     const reply = played[played.length - 1];
     assert.doesNotThrow(() => game.move({ from: reply.slice(0, 2), to: reply.slice(2, 4), promotion: reply[4] }), `engine move ${reply}`);
+    if (game.history().length === 12) await boardShowsPosition(page).then(() => shot(page, 'play'));
   }
   await page.waitForFunction(() => document.body.dataset.state === 'over');
   assert.equal(await text(page, '#status'), expectedStatus(game, 'w'));
