@@ -9,6 +9,7 @@ MAKEFLAGS += --no-print-directory
 CONFIGURE = cmake -S . -B $(1) -DCMAKE_BUILD_TYPE=$(2) $(PLATFORM) $(3) >/dev/null
 
 .PHONY: all build run test sanitize tsan perft-deep perft-speed bench-speed games games-smp games960 fuzz clean
+.PHONY: web web-bench web-bench-speed play web-test
 
 # ---- Targets, compilers, cross builds ----
 # ARCH: the instructions the engine is built for. x86-64-bmi2 (POPCNT and
@@ -126,9 +127,13 @@ run: build
 	@./$(BUILD)/velta
 
 # The engine and its tests (GoogleTest, Python 3; Stockfish for the differential
-# tests; fastchess, built from its source on the first run, for the match tests).
+# tests; fastchess, built from its source on the first run, for the match
+# tests), then the page's tests in a headless browser when emscripten and
+# Chromium are installed (tools/ensure_web_tools.sh installs them).
 test: cmake-check test-tools fastchess test-binaries
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	@if command -v emcc >/dev/null && command -v chromium >/dev/null && command -v npm >/dev/null; then \
+	  $(MAKE) web-test; else echo "page tests skipped: they need emscripten, chromium and npm (tools/ensure_web_tools.sh)"; fi
 
 # Unit and whole-program tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: cmake-check test-tools fastchess
@@ -204,6 +209,35 @@ fastchess:
 test-binaries: $(PROFILE_DIR)/trained
 	@$(call CONFIGURE,$(BUILD),Release,-DVELTA_TESTS=ON $(PROFILE_USE))
 	@cmake --build $(BUILD) -j $(JOBS)
+
+# The engine in WebAssembly and the page around it, one static folder
+# ($(WEB)) that any web host serves: emscripten (Debian's emcc) builds the
+# engine, esbuild bundles the page from npm packages (web/package-lock.json).
+WEB := $(BUILD)/web
+web:
+	@$(MAKE) -f web/engine/engine.mk OUT=$(WEB) -j $(JOBS)
+	@cd web && { [ node_modules/.package-lock.json -nt package-lock.json ] || npm ci --no-audit --no-fund --loglevel=error; }
+	@node web/build.mjs $(WEB)
+
+# "bench" in the WebAssembly build under node: the same positions and node
+# total as the console engine's, its last line "<nodes> nodes <nps> nps".
+web-bench: web
+	@cd $(WEB)/engine && node --no-experimental-fetch velta.js bench
+
+# The WebAssembly bench beside the console engine's, runs alternating.
+web-bench-speed: build web
+	@python3 tools/web_bench_speed.py --engine $(BUILD)/velta --web $(WEB)/engine/velta.js
+
+# Builds the page and serves it on this machine until interrupted
+# (PORT=8080 by default, or the next free port).
+PORT ?= 8080
+play: web
+	@node web/serve.mjs $(WEB) $(PORT)
+
+# The page in headless Chromium: a whole game, analysis, import, takeback;
+# screenshots in $(BUILD)/web-screenshots.
+web-test: web
+	@cd web && VELTA_WEB=$(CURDIR)/$(WEB) VELTA_SHOTS=$(CURDIR)/$(BUILD)/web-screenshots node --test test/
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) build-fuzz

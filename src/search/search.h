@@ -42,6 +42,7 @@ void tt_release(TranspositionTable& tt);
 void tt_wait_until_provided(const TranspositionTable& tt);  // until the system has provided every page
 void tt_clear(TranspositionTable& tt);
 int hashfull(const TranspositionTable& tt);  // per mille
+inline int tt_megabytes(const TranspositionTable& tt) { return int(tt.slot_count >> 16); }  // 16-byte slots
 
 // Limits of one search.
 constexpr uint32_t LIMIT_DEPTH = 0, LIMIT_TIME = 1, LIMIT_CLOCK = 2;
@@ -114,13 +115,25 @@ struct SearchInfo {
   const Move* pv;
   const Board* game;  // whose notation the moves are written in
 };
-// The one way out of search/: the main search calls these as it goes. A
-// search without a sink (a helper thread, a test) reports nothing.
+// The one way out of search/: the main search calls these as it goes, each
+// given `owner` back. A search without a sink (a helper thread, a test)
+// reports nothing.
 struct OutputSink {
-  void (*root_line)(const SearchInfo&);     // a root move improved (lower_bound: the iteration goes on)
-  void (*multipv_line)(const SearchInfo&);  // line `multipv` of a finished MultiPV iteration
-  void (*progress)(const SearchInfo&);      // every 2000000 nodes: the root move being searched
+  void* owner;
+  void (*root_line)(void* owner, const SearchInfo&);     // a root move improved (lower_bound: it goes on)
+  void (*multipv_line)(void* owner, const SearchInfo&);  // line `multipv` of a finished MultiPV iteration
+  void (*progress)(void* owner, const SearchInfo&);      // every 2000000 nodes: the root move searched
+  // At each poll (every 10000 nodes), when set: a build without threads runs
+  // the search on the thread that reads the commands, which reads them here.
+  void (*poll)(void* owner);
 };
+// Whether this build has threads (a browser's build may not): without them
+// a search runs alone, inside the command that starts it.
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+constexpr bool THREADS_AVAILABLE = false;
+#else
+constexpr bool THREADS_AVAILABLE = true;
+#endif
 
 // How a search ended: the game-over reason when the root needed no search
 // ("mate", "pat"), else the move to answer, the expected reply and the

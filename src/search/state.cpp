@@ -138,11 +138,12 @@ bool poll_now(SearchContext& ctx) {
   if (state.nodes == 0 || state.nodes % POLL_INTERVAL != 0) return state.stop;
   refresh_clock(ctx);
   if (budget_spent(ctx)) state.stop = true;
+  if (ctx.sink && ctx.sink->poll) ctx.sink->poll(ctx.sink->owner);
   if (ctx.signals) read_signals(ctx);
   if (ctx.sink && state.nodes % PROGRESS_INTERVAL == 0) {
     SearchInfo info = search_info(ctx, 0);
     info.current_move = state.current_root_move, info.current_move_number = state.current_root_move_number;
-    ctx.sink->progress(info);
+    ctx.sink->progress(ctx.sink->owner, info);
   }
   return state.stop;
 }
@@ -175,7 +176,7 @@ void report_line(SearchContext& ctx, Move move, int score, bool lower_bound) {
   collect_pv(ctx, move);
   SearchInfo info = search_info(ctx, score);
   info.lower_bound = lower_bound;
-  ctx.sink->root_line(info);
+  ctx.sink->root_line(ctx.sink->owner, info);
 }
 
 void report_lines(SearchContext& ctx) {
@@ -186,7 +187,7 @@ void report_lines(SearchContext& ctx) {
     collect_pv(ctx, ctx.lines[i].move);
     SearchInfo info = search_info(ctx, ctx.lines[i].score);
     info.seldepth = ctx.lines[i].seldepth, info.multipv = i + 1;
-    ctx.sink->multipv_line(info);
+    ctx.sink->multipv_line(ctx.sink->owner, info);
   }
 }
 

@@ -46,6 +46,12 @@ bool enable_lock_memory_privilege() {
 }
 #else
 constexpr size_t HUGE_PAGE = size_t(2) << 20;
+// A browser's memory is provided as it grows: its mappings come filled with zeros.
+#ifdef __EMSCRIPTEN__
+constexpr bool IN_BROWSER = true;
+#else
+constexpr bool IN_BROWSER = false;
+#endif
 #endif
 
 }  // namespace
@@ -77,7 +83,7 @@ void unmap_table_memory(TranspositionTable& tt) { VirtualFree(tt.mapping, 0, MEM
 // probe touches a random bucket, and with 4 KB pages nearly every probe
 // would also miss the TLB.
 void* map_table_memory(TranspositionTable& tt, size_t bytes, bool& resident) {
-  resident = false;
+  resident = IN_BROWSER;
   void* base = mmap(nullptr, bytes + HUGE_PAGE, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (base == MAP_FAILED) return nullptr;
   uintptr_t aligned = (reinterpret_cast<uintptr_t>(base) + HUGE_PAGE - 1) & ~(HUGE_PAGE - 1);

@@ -80,6 +80,7 @@ void destroy_pool(HelperPool* pool) {
 
 // Creating, resizing and destroying the helpers are the only steps that allocate.
 void set_search_threads(SearchContext& ctx, int threads) {
+  if (!THREADS_AVAILABLE) return;
   if (!ctx.pool) ctx.pool = new HelperPool;
   HelperPool& pool = *ctx.pool;
   join_all(pool);

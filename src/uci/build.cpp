@@ -18,6 +18,8 @@ namespace velta {
 #endif
 #elif defined(__aarch64__) || defined(_M_ARM64)
 #define VELTA_TARGET "armv8", VELTA_VERSION " armv8"
+#elif defined(__EMSCRIPTEN__)
+#define VELTA_TARGET "wasm", VELTA_VERSION " wasm"
 #else
 #define VELTA_TARGET "generic", VELTA_VERSION
 #endif

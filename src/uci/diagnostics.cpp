@@ -15,7 +15,7 @@ const char* const BENCH_POSITIONS[4] = {
     "r2q2k1/pb3pp1/1p3n1p/2bpr3/8/2NBP3/PPQB1PPP/2RR2K1 w - - 0 16",
     "r5k1/p2qp1bp/6p1/1pP3P1/2n1P3/1QP1B3/P3N1PP/R4K2 b - - 0 17",
 };
-constexpr int BENCH_DEPTH = 12;
+constexpr int BENCH_DEPTH = 12, BENCH_TABLE_MB = 128;
 // Perft counts subtrees this shallow without looking at the input; above
 // them it checks before each move, so waiting input stops a long count soon.
 constexpr int PERFT_SLICE_DEPTH = 4;
@@ -163,17 +163,22 @@ void print_bench_line(const BenchResult& bench) {
          (unsigned long long)nodes_per_second(bench.nodes, bench.ms));
 }
 
-// A search context of its own: single-threaded whatever the Threads option
-// says, without endgame tables and never stopped, so that the node total
-// stays the search's signature. The game is left as it was.
+// A search context of its own, with a 128 MB table (the engine's when it has
+// that size): single-threaded whatever the Threads option says, without
+// endgame tables and never stopped, so that the node total stays the
+// search's signature whatever the options. The game is left as it was.
 BenchResult bench_command(Engine& e) {
+  TranspositionTable own{};
+  bool sized = tt_megabytes(e.table) == BENCH_TABLE_MB || !tt_allocate(own, BENCH_TABLE_MB);
+  TranspositionTable& table = sized ? e.table : own;
   SearchSignals never;
-  SearchContext* ctx = create_search(&e.table, &never, &PROTOCOL_SINK);
+  OutputSink sink = protocol_sink(e, nullptr);
+  SearchContext* ctx = create_search(&table, &never, &sink);
   Board* board = new Board;
   SearchRequest request{};
   request.limits.mode = LIMIT_DEPTH;
   request.limits.depth_limit = BENCH_DEPTH;
-  tt_wait_until_provided(e.table);
+  tt_wait_until_provided(table);
   int64_t start = clock_ms();
   uint64_t total = 0;
   for (const char* fen : BENCH_POSITIONS) {
@@ -188,6 +193,7 @@ BenchResult bench_command(Engine& e) {
   uint64_t ms = print_summary(total, start);
   delete board;
   destroy_search(ctx);
+  tt_release(own);
   return {total, ms};
 }
 

@@ -1,5 +1,7 @@
-// Command lines from standard input or from memory. Only the command loop
-// reads them, with blocking reads: a search never looks at the input.
+// Command lines from standard input, from memory or from a supplier (a
+// browser's messages). Only the command loop reads them, with blocking reads:
+// a search never looks at the input (but for a build without threads, whose
+// polls read the commands that are already waiting).
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -27,27 +29,35 @@ void prepare_standard_input() {}
 long read_standard_input(char* buffer, unsigned size) { return long(read(0, buffer, size)); }
 #endif
 
+// Refills the empty buffer, waiting for bytes or not; false when none came.
+bool refill(LineInput& in, bool wait) {
+  if (in.at_end || in.in_memory) return false;
+  long n = in.supply ? in.supply(in.buffer, int(sizeof in.buffer), wait)
+                     : read_standard_input(in.buffer, sizeof in.buffer);
+  if (n < 0 || (n == 0 && (wait || !in.supply))) in.at_end = true;
+  if (n <= 0) return false;
+  in.head = in.buffer;
+  in.tail = in.buffer + n;
+  return true;
+}
+
 // The next byte of input, or -1 at its end.
 int read_byte(LineInput& in) {
-  if (in.head == in.tail) {
-    if (in.at_end || in.in_memory) return -1;
-    long n = read_standard_input(in.buffer, sizeof in.buffer);
-    if (n <= 0) {
-      in.at_end = true;
-      return -1;
-    }
-    in.head = in.buffer;
-    in.tail = in.buffer + n;
-  }
+  if (in.head == in.tail && !refill(in, true)) return -1;
   return static_cast<unsigned char>(*in.head++);
 }
 
 }  // namespace
 
+bool input_waiting(LineInput& in) { return in.head < in.tail || refill(in, false); }
+
+bool wait_for_input(LineInput& in) { return in.head < in.tail || refill(in, true); }
+
 void use_standard_input(LineInput& in) {
   prepare_standard_input();
   in.head = in.tail = in.buffer;
   in.at_end = in.in_memory = false;
+  in.supply = nullptr;
 }
 
 void use_memory_input(LineInput& in, const char* data, size_t size) {

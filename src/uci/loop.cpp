@@ -99,16 +99,63 @@ void ready(const Engine& e) {
   printf("readyok\n");
 }
 
-// The job thread of a search. An infinite or ponder search that ends by
-// itself keeps its answer until it is released. A book move is answered
-// without a search but like one: in a ponder search, at its release.
+void release(Engine& e) {
+  std::lock_guard lock(e.mutex);
+  e.released = true;
+  e.release.notify_all();
+}
+
+// A line that leaves a running search alone; false for every other.
+bool during_search(Engine& e, const char* line) {
+  if (!*line || !strcmp(line, "debug on") || !strcmp(line, "debug off")) return true;
+  if (!strcmp(line, "isready")) return printf("readyok\n"), true;
+  if (strcmp(line, "ponderhit")) return false;
+  if (e.pondering) {
+    // The clock starts now, with the limits of the "go" line.
+    e.signals.ponderhit_clock = clock_ms();
+    e.signals.ponderhit.store(true, std::memory_order_release);
+    e.pondering = false;
+    const SearchLimits& l = e.request.on_ponderhit;
+    e.unbounded = l.time_budget >= INFINITE_BUDGET;
+    release(e);
+  }
+  return true;
+}
+
+// Without threads a job runs inside the command that starts it, and its polls
+// read the commands already waiting: those a search leaves alone are carried
+// out at once; the first other one ends the job and is kept to be carried out
+// after its answer. The end of input ends a job that would never end.
+void read_commands_during_job(void* engine) {
+  Engine& e = *static_cast<Engine*>(engine);
+  char line[LINE_SIZE];
+  while (!e.has_pending && !e.signals.stop && input_waiting(e.input) && read_line(e.input, line)) {
+    if (e.job_is_search && during_search(e, line)) continue;
+    e.signals.stop = true;
+    release(e);
+    if (strcmp(line, "stop")) e.has_pending = true, snprintf(e.pending, sizeof e.pending, "%s", line);
+  }
+  if (e.input.at_end && (e.unbounded || e.infinite)) e.signals.stop = true, release(e);
+}
+
+// An infinite or ponder search that has ended by itself keeps its answer
+// until it is released: by a command read on the loop's thread, or, without
+// threads, by one this job reads itself as it waits.
+void wait_for_release(Engine& e) {
+  if (!THREADS_AVAILABLE) {
+    while (!e.released && wait_for_input(e.input)) read_commands_during_job(&e);
+    return;
+  }
+  std::unique_lock lock(e.mutex);
+  e.release.wait(lock, [&] { return e.released; });
+}
+
+// The job of a search. A book move is answered without a search but like
+// one: in a ponder search, at its release.
 void run_search(Engine& e) {
   bool from_book = e.book_choice.move;
   SearchResult result = from_book ? SearchResult{} : search_root(*e.search, *e.game, e.request);
-  if (e.infinite) {
-    std::unique_lock lock(e.mutex);
-    e.release.wait(lock, [&] { return e.released; });
-  }
+  if (e.infinite) wait_for_release(e);
   if (from_book)
     print_book_move(*e.game, e.book_choice, e.options.ponder);
   else
@@ -121,13 +168,8 @@ void start_job(Engine& e, bool search, int perft_depth) {
   e.signals.stop = e.signals.ponderhit = false;
   e.released = false;
   e.job_is_search = search;
+  if (!THREADS_AVAILABLE) return search ? run_search(e) : perft_job(e, perft_depth);
   e.job = search ? std::thread(run_search, std::ref(e)) : std::thread(perft_job, std::ref(e), perft_depth);
-}
-
-void release(Engine& e) {
-  std::lock_guard lock(e.mutex);
-  e.released = true;
-  e.release.notify_all();
 }
 
 // Stops the running job (a finished one needs no stop) and waits for its answer.
@@ -157,23 +199,6 @@ void go(Engine& e, const char* args) {
   e.request = command.request;
   e.infinite = command.infinite, e.pondering = command.pondering, e.unbounded = command.unbounded;
   start_job(e, true, 0);
-}
-
-// A line that leaves a running search alone; false for every other.
-bool during_search(Engine& e, const char* line) {
-  if (!*line || !strcmp(line, "debug on") || !strcmp(line, "debug off")) return true;
-  if (!strcmp(line, "isready")) return printf("readyok\n"), true;
-  if (strcmp(line, "ponderhit")) return false;
-  if (e.pondering) {
-    // The clock starts now, with the limits of the "go" line.
-    e.signals.ponderhit_clock = clock_ms();
-    e.signals.ponderhit.store(true, std::memory_order_release);
-    e.pondering = false;
-    const SearchLimits& l = e.request.on_ponderhit;
-    e.unbounded = l.time_budget >= INFINITE_BUDGET;
-    release(e);
-  }
-  return true;
 }
 
 // Carries out a line with no job running; false when the program must end.
@@ -246,7 +271,7 @@ bool start_engine(Engine& e) {
   // seeded anew in each process so that no two sessions play alike.
   std::random_device seed;
   e.random_state = uint64_t(seed()) << 32 ^ seed();
-  e.sink = PROTOCOL_SINK;
+  e.sink = protocol_sink(e, THREADS_AVAILABLE ? nullptr : read_commands_during_job);
   e.search = create_search(&e.table, &e.signals, &e.sink);
   e.options = OptionValues{};
   if (!set_default_options(e)) return false;
@@ -285,8 +310,10 @@ void wait_for_job(Engine& e) {
 
 int command_loop(Engine& e) {
   char line[LINE_SIZE];
-  while (read_line(e.input, line))
+  while (e.has_pending || read_line(e.input, line)) {
+    if (e.has_pending) e.has_pending = false, snprintf(line, sizeof line, "%s", e.pending);
     if (!handle_line(e, line)) return e.exit_status;
+  }
   return finish_input(e);
 }
 

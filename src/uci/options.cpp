@@ -76,14 +76,9 @@ void set_book_file(Engine& e, int, const char* path) {
   if (e.options.own_book) load_book(e.book);
 }
 
-void set_show_wdl(Engine& e, int on, const char*) {
-  e.options.show_wdl = on;
-  e.sink = on ? PROTOCOL_SINK_WDL : PROTOCOL_SINK;
-}
-
 const Option OPTIONS[] = {
     {"Hash", SPIN, DEFAULT_HASH_MB, 1, 65536, nullptr, false, set_hash},
-    {"Threads", SPIN, 1, 1, 1024, nullptr, true, set_threads},
+    {"Threads", SPIN, 1, 1, THREADS_AVAILABLE ? 1024 : 1, nullptr, true, set_threads},
     {"Ponder", CHECK, 0, 0, 1, nullptr, true, [](Engine& e, int on, const char*) { e.options.ponder = on; }},
     {"MultiPV", SPIN, 1, 1, 500, nullptr, true, [](Engine& e, int n, const char*) { e.options.multipv = n; }},
     {"Move Overhead", SPIN, 0, 0, 5000, nullptr, true,
@@ -106,7 +101,7 @@ const Option OPTIONS[] = {
      [](Engine& e, int skill, const char*) { e.options.skill_elo = skill < 20 ? skill_elo(skill) : 0; }},
     {"OwnBook", CHECK, 0, 0, 1, nullptr, true, set_own_book},
     {"BookFile", STRING, 0, 0, 0, "/usr/share/games/gnuchess/book.bin", true, set_book_file},
-    {"UCI_ShowWDL", CHECK, 0, 0, 1, nullptr, true, set_show_wdl},
+    {"UCI_ShowWDL", CHECK, 0, 0, 1, nullptr, true, [](Engine& e, int on, const char*) { e.options.show_wdl = on; }},
 };
 
 void print_option(const Option& o) {

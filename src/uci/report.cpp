@@ -68,7 +68,11 @@ void add_pv(Line& line, const Board& game, const SearchInfo& info) {
 
 void write(const Line& line) { fwrite(line.text, 1, size_t(line.length), stdout); }
 
-void root_line(const SearchInfo& info, bool wdl) {
+// The sink's owner is the engine: its options say whether odds are shown.
+bool wdl_of(void* engine) { return static_cast<const Engine*>(engine)->options.show_wdl; }
+
+void root_line(void* engine, const SearchInfo& info) {
+  bool wdl = wdl_of(engine);
   Line line{};
   add(line, "info depth %i seldepth %i ", info.depth, info.seldepth);
   add_score(line, info.score, wdl ? &info : nullptr);
@@ -80,7 +84,8 @@ void root_line(const SearchInfo& info, bool wdl) {
   write(line);
 }
 
-void multipv_line(const SearchInfo& info, bool wdl) {
+void multipv_line(void* engine, const SearchInfo& info) {
+  bool wdl = wdl_of(engine);
   Line line{};
   add(line, "info depth %i seldepth %i multipv %i ", info.depth, info.seldepth, info.multipv);
   add_score(line, info.score, wdl ? &info : nullptr);
@@ -89,7 +94,7 @@ void multipv_line(const SearchInfo& info, bool wdl) {
   write(line);
 }
 
-void progress(const SearchInfo& info) {
+void progress(void*, const SearchInfo& info) {
   Line line{};
   add(line, "info depth %i currmove ", info.depth);
   add_move(line, *info.game, info.current_move);
@@ -101,10 +106,9 @@ void progress(const SearchInfo& info) {
 
 }  // namespace
 
-const OutputSink PROTOCOL_SINK = {[](const SearchInfo& info) { root_line(info, false); },
-                                  [](const SearchInfo& info) { multipv_line(info, false); }, progress};
-const OutputSink PROTOCOL_SINK_WDL = {[](const SearchInfo& info) { root_line(info, true); },
-                                      [](const SearchInfo& info) { multipv_line(info, true); }, progress};
+OutputSink protocol_sink(Engine& e, void (*poll)(void* engine)) {
+  return {&e, root_line, multipv_line, progress, poll};
+}
 
 void print_score(int score) {
   Line line{};

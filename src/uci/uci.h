@@ -16,19 +16,32 @@
 
 namespace velta {
 
+// A browser tab's memory is dearer than a console engine's.
+#ifdef __EMSCRIPTEN__
+constexpr int DEFAULT_HASH_MB = 32;
+#else
 constexpr int DEFAULT_HASH_MB = 128;
+#endif
 constexpr int LINE_SIZE = 8192;  // 8191 characters and the terminator
 
-// Where command lines come from: standard input, or a block of memory.
+// Where command lines come from: standard input, a block of memory, or a
+// supplier (a browser's messages), which copies up to `size` bytes into
+// `buffer` and returns their count: 0 when none waits and it was not to
+// wait, -1 at the end of input.
 struct LineInput {
   char buffer[4096];
   const char* head;
   const char* tail;
   bool at_end;     // the source has reported its end
   bool in_memory;  // lines come from memory, not the descriptor
+  int (*supply)(char* buffer, int size, bool wait);
 };
 void use_standard_input(LineInput& in);
 void use_memory_input(LineInput& in, const char* data, size_t size);
+// Whether bytes are waiting (without waiting for any); and waiting for them,
+// false at the end of input.
+bool input_waiting(LineInput& in);
+bool wait_for_input(LineInput& in);
 // Reads and normalises one line (blanks collapsed, CR LF taken as LF, cut
 // at 8191 characters); false at the end of input.
 bool read_line(LineInput& in, char* line);
@@ -104,7 +117,7 @@ struct Engine {
   SearchRequest request;   // of the running search
   BookChoice book_choice;  // its answer from the book, if any
   OpeningBook book;
-  OutputSink sink;        // the protocol's lines, with win/draw/loss odds or without
+  OutputSink sink;        // the protocol's lines
   uint64_t random_state;  // SplitMix64 state: the seeds of levels and the book's draws
   bool infinite;          // its answer waits for its release ("stop", "ponderhit")
   bool pondering;         // "ponderhit" turns it into a timed search
@@ -112,6 +125,10 @@ struct Engine {
   std::mutex mutex;
   std::condition_variable release;
   bool released;  // under the mutex
+  // Without threads, the line that ended a job at one of its polls, to be
+  // carried out once the job has answered.
+  bool has_pending;
+  char pending[LINE_SIZE];
 };
 
 // Builds every table, prints the banner, sets up the start position and a
@@ -151,9 +168,10 @@ struct GoCommand {
 };
 GoCommand read_go(const char* args, const Board& game, const OptionValues& options);
 
-// The protocol lines of a search, and its answer; the second sink adds
-// win/draw/loss odds to every score. Moves are written in the game's notation.
-extern const OutputSink PROTOCOL_SINK, PROTOCOL_SINK_WDL;
+// The protocol lines of a search (with win/draw/loss odds when the options
+// ask), and its answer; moves are written in the game's notation. `poll`: see
+// OutputSink.
+OutputSink protocol_sink(Engine& e, void (*poll)(void* engine));
 void print_result(const Board& game, const SearchResult& result, bool ponder, bool wdl);
 void print_book_move(const Board& game, const BookChoice& choice, bool ponder);
 void print_score(int score);

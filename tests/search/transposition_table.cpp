@@ -61,9 +61,9 @@ TEST(TranspositionTable, StoreTargetAndBound) {
 }
 
 // The line of a search's last report.
-std::vector<Move> reported;
-void keep_line(const SearchInfo& info) { reported.assign(info.pv, info.pv + info.pv_length); }
-constexpr OutputSink KEEP_LINE = {keep_line, keep_line, keep_line};
+void keep_line(void* line, const SearchInfo& info) {
+  static_cast<std::vector<Move>*>(line)->assign(info.pv, info.pv + info.pv_length);
+}
 
 // A slot may hold another position's move (a key collision, a torn slot). In the
 // slots of the root and of the principal variation, such a word is never
@@ -75,7 +75,9 @@ TEST(TranspositionTable, MovesOfOtherPositionsAreNeverPlayed) {
                         mv("d1d2", QUEEN, 0, MOVE_CHECK), 0xffffffff};
   TestContext test;
   SearchContext& ctx = *test.ctx;
-  ctx.sink = &KEEP_LINE;
+  std::vector<Move> reported;
+  const OutputSink keep = {&reported, keep_line, keep_line, keep_line, nullptr};
+  ctx.sink = &keep;
   SearchResult clean{};
   std::vector<Move> line;
   // The word goes where it is no legal move, with a bound that settles nothing.

@@ -24,7 +24,6 @@ namespace {
 constexpr char TAIL[] = "\nstop\n";
 constexpr int MAX_HASH_MB = 16;
 constexpr int MAX_PERFT_DEPTH = 4;
-constexpr uint64_t SMALL_TABLE_SLOTS = 65536;  // 1 MB of 16-byte slots
 
 velta::Engine* engine;
 char* line;
@@ -70,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // one thread, and the small table again if the input asked for another size.
   velta::handle_line(*engine, "ucinewgame");
   velta::handle_line(*engine, "setoption name Threads value 1");
-  if (engine->table.slot_count != SMALL_TABLE_SLOTS) velta::handle_line(*engine, "setoption name Hash value 1");
+  if (velta::tt_megabytes(engine->table) != 1) velta::handle_line(*engine, "setoption name Hash value 1");
   velta::use_memory_input(engine->input, nullptr, 0);  // drop the pointer to the freed copy
   return 0;
 }
