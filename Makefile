@@ -9,7 +9,7 @@ MAKEFLAGS += --no-print-directory
 CONFIGURE = cmake -S . -B $(1) -DCMAKE_BUILD_TYPE=$(2) $(PLATFORM) $(3) >/dev/null
 
 .PHONY: all build run test sanitize tsan perft-deep perft-speed bench-speed games games-smp games960 fuzz clean
-.PHONY: web web-bench web-bench-speed play web-test
+.PHONY: web web-bench web-bench-speed play web-test format format-check
 
 # ---- Targets, compilers, cross builds ----
 # ARCH: the instructions the engine is built for. x86-64-bmi2 (POPCNT and
@@ -238,6 +238,16 @@ play: web
 # screenshots in $(BUILD)/web-screenshots.
 web-test: web
 	@cd web && VELTA_WEB=$(CURDIR)/$(WEB) VELTA_SHOTS=$(CURDIR)/$(BUILD)/web-screenshots node --test test/
+
+# The C++ sources in the project's style (.clang-format), with clang-format 14
+# (other versions lay some lines out differently): `make format` rewrites
+# them, `make format-check` lists what differs and fails.
+CLANG_FORMAT := $(shell command -v clang-format-14 || command -v clang-format)
+FORMATTED := $(wildcard src/*/*.cpp src/*/*.h tests/*/*.cpp web/engine/*.cpp web/engine/*.h tools/fuzz/*.cpp)
+format:
+	@$(CLANG_FORMAT) -i $(FORMATTED)
+format-check:
+	@$(CLANG_FORMAT) --dry-run --Werror $(FORMATTED)
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) build-fuzz

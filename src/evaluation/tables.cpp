@@ -80,8 +80,8 @@ struct ValueLine {
   int row, slope, base;
 };
 constexpr ValueLine VALUE_LINES[] = {
-    {PAWN - 1, 10, 75},   {KNIGHT - 1, -17, 300},    {BISHOP - 1, 2, 300},
-    {ROOK - 1, 70, 408},  {QUEEN - 1, -13, 948},     {PASSED_ON_5TH, 19, 21},
+    {PAWN - 1, 10, 75},  {KNIGHT - 1, -17, 300}, {BISHOP - 1, 2, 300},
+    {ROOK - 1, 70, 408}, {QUEEN - 1, -13, 948},  {PASSED_ON_5TH, 19, 21},
 };
 
 // The passed-pawn multiplier is the double one unit in the last place above

@@ -261,7 +261,8 @@ template <bool COUNT>
   Bitboard after = (p.occupied ^ bit(k) ^ bit(rook)) | bit(king_to);
   bool check = rook_attack(rook_to, after) & bit(g.enemy_king);
   Move flag = (king_to - k == 2 || k - king_to == 2) ? 0 : MOVE_CASTLING;
-  if (check ? g.keep_keyed : g.keep_quiet) append<COUNT>(g, encode_move(k, king_to, KING) | flag | (check ? MOVE_CHECK : 0));
+  if (check ? g.keep_keyed : g.keep_quiet)
+    append<COUNT>(g, encode_move(k, king_to, KING) | flag | (check ? MOVE_CHECK : 0));
 }
 
 // Castling, king side first: the king goes to the g or c file and the rook to

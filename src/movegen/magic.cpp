@@ -129,7 +129,8 @@ bool build(const SliderTables& t, const uint64_t* multipliers, bool& searched) {
     int size = 1 << popcount(t.masks[s]);
     Bitboard* occ = occupancies + s * t.slice;
     Bitboard* att = attack_sets + s * t.slice;
-    for (int i = 0; i < size; ++i) occ[i] = nth_occupancy(t.masks[s], i), att[i] = walk_attacks(t.directions, s, occ[i]);
+    for (int i = 0; i < size; ++i)
+      occ[i] = nth_occupancy(t.masks[s], i), att[i] = walk_attacks(t.directions, s, occ[i]);
     t.magics[s] = searched ? find_magic(occ, att, size, t.shifts[s]) : multipliers[s];
     for (int i = 0; i < size; ++i) t.attacks[s * t.slice + ((occ[i] * t.magics[s]) >> t.shifts[s])] = att[i];
   }

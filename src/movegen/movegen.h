@@ -41,8 +41,8 @@ inline Bitboard rook_attack(const MagicTables& t, int s, Bitboard occupied) {
   return t.rook_attacks[s * ROOK_SLICE + (((occupied & t.rook_masks[s]) * t.rook_magics[s]) >> t.rook_shifts[s])];
 }
 inline Bitboard bishop_attack(const MagicTables& t, int s, Bitboard occupied) {
-  return t.bishop_attacks[s * BISHOP_SLICE +
-                          (((occupied & t.bishop_masks[s]) * t.bishop_magics[s]) >> t.bishop_shifts[s])];
+  uint64_t index = ((occupied & t.bishop_masks[s]) * t.bishop_magics[s]) >> t.bishop_shifts[s];
+  return t.bishop_attacks[s * BISHOP_SLICE + index];
 }
 inline Bitboard rook_attack(int s, Bitboard occupied) { return rook_attack(magic, s, occupied); }
 inline Bitboard bishop_attack(int s, Bitboard occupied) { return bishop_attack(magic, s, occupied); }

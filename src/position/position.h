@@ -188,7 +188,8 @@ inline Bitboard castling_rooks(Bitboard castling, int king) {
 // Whether either side may still castle (a moved king leaves its unmoved
 // rooks' squares in the set, granting nothing).
 inline bool can_castle(const Position& p) {
-  return castling_rooks(p.castling, p.sides[WHITE].king_square) | castling_rooks(p.castling, p.sides[BLACK].king_square);
+  return castling_rooks(p.castling, p.sides[WHITE].king_square) |
+         castling_rooks(p.castling, p.sides[BLACK].king_square);
 }
 
 // Whether a move is castling, and the square of its rook in the rights of
@@ -282,7 +283,7 @@ bool compact_history(Board& b);
 constexpr int MOVE_TEXT_SIZE = 16, FEN_TEXT_SIZE = 128;
 int move_text(Move m, char* out);                  // UCI form: e2e4, e7e8q, e1g1
 int move_text(const Board& b, Move m, char* out);  // UCI form in the game's notation
-int move_text_long(Move m, char* out);  // Ng1f3, e4xd5, d7xRc8=N, O-O-O, with + ! H flags
+int move_text_long(Move m, char* out);             // Ng1f3, e4xd5, d7xRc8=N, O-O-O, with + ! H flags
 // Castling rights as KQkq, or as rook files (HAha) in a Chess960 game.
 int fen_text(const Board& b, char* out);
 // Reads one word of a move list into squares and promotion type (0 for none);

@@ -42,7 +42,8 @@ void tt_release(TranspositionTable& tt);
 void tt_wait_until_provided(const TranspositionTable& tt);  // until the system has provided every page
 void tt_clear(TranspositionTable& tt);
 int hashfull(const TranspositionTable& tt);  // per mille
-inline int tt_megabytes(const TranspositionTable& tt) { return int(tt.slot_count >> 16); }  // 16-byte slots
+// Its size: 65536 slots of 16 bytes to the megabyte.
+inline int tt_megabytes(const TranspositionTable& tt) { return int(tt.slot_count >> 16); }
 
 // Limits of one search.
 constexpr uint32_t LIMIT_DEPTH = 0, LIMIT_TIME = 1, LIMIT_CLOCK = 2;
@@ -158,7 +159,7 @@ SearchResult search_root(SearchContext& ctx, const Board& game, const SearchRequ
 // game also empties the transposition table.
 void reset_after_search(SearchContext& ctx);
 void reset_new_game(SearchContext& ctx);
-void init_reduction_table();  // once, at start-up
+void init_reduction_table();    // once, at start-up
 void order_moves(Position& p);  // a generated list in the order a new search would pick it
 uint64_t nodes_per_second(uint64_t nodes, uint64_t ms);
 

@@ -26,7 +26,8 @@ constexpr size_t SMALL_PAGE = 4096;
 // same moment cannot lose.
 void touch_pages(void* start, size_t bytes) {
   for (size_t offset = 0; offset < bytes; offset += SMALL_PAGE)
-    reinterpret_cast<std::atomic<uint64_t>*>(static_cast<char*>(start) + offset)->fetch_add(0, std::memory_order_relaxed);
+    reinterpret_cast<std::atomic<uint64_t>*>(static_cast<char*>(start) + offset)
+        ->fetch_add(0, std::memory_order_relaxed);
 }
 
 #ifdef _WIN32

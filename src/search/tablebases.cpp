@@ -122,13 +122,15 @@ bool tb_rank_root(SearchContext& ctx, const MoveList& moves) {
     return false;
   const TableMove* top = nullptr;
   for (int i = 0; i < moves.count; ++i) {
-    const TableMove* t = root_move_searched(ctx, moves.moves[i]) ? judged(judged_moves, count, moves.moves[i]) : nullptr;
+    const TableMove* t =
+        root_move_searched(ctx, moves.moves[i]) ? judged(judged_moves, count, moves.moves[i]) : nullptr;
     if (t && (!top || t->rank > top->rank)) top = t;
   }
   if (!top) return false;
   MoveList kept{};
   for (int i = 0; i < moves.count; ++i) {
-    const TableMove* t = root_move_searched(ctx, moves.moves[i]) ? judged(judged_moves, count, moves.moves[i]) : nullptr;
+    const TableMove* t =
+        root_move_searched(ctx, moves.moves[i]) ? judged(judged_moves, count, moves.moves[i]) : nullptr;
     if (t && t->rank == top->rank) kept.moves[kept.count++] = moves.moves[i];
   }
   ctx.search_moves = kept;

@@ -27,7 +27,6 @@ uint64_t print_summary(uint64_t nodes, int64_t start) {
   return ms;
 }
 
-
 int print_move_long(Move m) {
   char text[MOVE_TEXT_SIZE];
   int length = move_text_long(m, text);

@@ -14,8 +14,8 @@ constexpr int DEFAULT_DEPTH = 10;  // "go" alone
 constexpr long long DEFAULT_MOVES_TO_GO = 40;
 
 enum Keyword { SEARCHMOVES, PONDER, WTIME, BTIME, WINC, BINC, MOVESTOGO, DEPTH, NODES, MATE, MOVETIME, INFINITE, NONE };
-constexpr const char* KEYWORDS[NONE] = {"searchmoves", "ponder", "wtime", "btime",    "winc",    "binc",
-                                        "movestogo",   "depth",  "nodes", "mate",     "movetime", "infinite"};
+constexpr const char* KEYWORDS[NONE] = {"searchmoves", "ponder", "wtime", "btime", "winc",     "binc",
+                                        "movestogo",   "depth",  "nodes", "mate",  "movetime", "infinite"};
 
 Keyword keyword_of(const char* word) {
   int k = 0;

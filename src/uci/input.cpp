@@ -32,8 +32,8 @@ long read_standard_input(char* buffer, unsigned size) { return long(read(0, buff
 // Refills the empty buffer, waiting for bytes or not; false when none came.
 bool refill(LineInput& in, bool wait) {
   if (in.at_end || in.in_memory) return false;
-  long n = in.supply ? in.supply(in.buffer, int(sizeof in.buffer), wait)
-                     : read_standard_input(in.buffer, sizeof in.buffer);
+  long n =
+      in.supply ? in.supply(in.buffer, int(sizeof in.buffer), wait) : read_standard_input(in.buffer, sizeof in.buffer);
   if (n < 0 || (n == 0 && (wait || !in.supply))) in.at_end = true;
   if (n <= 0) return false;
   in.head = in.buffer;

@@ -52,10 +52,10 @@ struct OptionValues {
   int multipv;        // root lines reported
   int move_overhead;  // milliseconds taken off the clock for the answer's travel
   int threads;
-  bool chess960;      // UCI_Chess960: castling written and read as the king taking its rook
-  TablebaseUse tb;    // tb.largest: pieces of the largest table loaded (0: none)
+  bool chess960;            // UCI_Chess960: castling written and read as the king taking its rook
+  TablebaseUse tb;          // tb.largest: pieces of the largest table loaded (0: none)
   char tb_path[LINE_SIZE];  // the folders of the tables held: sent again, they are kept
-  bool limit_strength;  // play at `elo`
+  bool limit_strength;      // play at `elo`
   int elo;
   int skill_elo;  // Skill Level's Elo (0: Skill Level 20, full strength)
   bool own_book;  // answer from the opening book while it knows the position

@@ -13,10 +13,13 @@ TEST(EvalTables, BitExactEntries) {
   EXPECT_EQ(EvalParams[3][king_zone_attacked], -5);      // the weight changes sign as pieces leave
   // Passed pawns: 40 x 1.95 = 78 and 78 x 1.95 = 152 only with the double one
   // unit above 1.95 (the nearest one gives 77 and 150).
-  EXPECT_EQ(PieceValue[5][12], 40); EXPECT_EQ(PieceValue[6][12], 78); EXPECT_EQ(PieceValue[7][12], 152);
-  EXPECT_EQ(PstKing[24][0], -27);  // trunc(8 x -102 / 30), not -28
+  EXPECT_EQ(PieceValue[5][12], 40);
+  EXPECT_EQ(PieceValue[6][12], 78);
+  EXPECT_EQ(PieceValue[7][12], 152);
+  EXPECT_EQ(PstKing[24][0], -27);   // trunc(8 x -102 / 30), not -28
   EXPECT_EQ(PstKing[17][27], -51);  // half way between the full board's -102 and the bare kings' 0
-  EXPECT_EQ(PstKnight[32][27], 324); EXPECT_EQ(PstRook[3][27], 518);
+  EXPECT_EQ(PstKnight[32][27], 324);
+  EXPECT_EQ(PstRook[3][27], 518);
 }
 
 // The position of a FEN with check information and attack maps, as evaluate() would have them.
@@ -41,7 +44,12 @@ std::string shifted(std::string placement, const char* shift) {
 // (without a twin, the whole value). Weights are EvalParams[k][column] and
 // PieceValue[row][k], with k the pieces on the board.
 using TermFunction = int (*)(const SideState& x, const SideState& y, int k);
-struct TermCase { const char* term; TermFunction function; const char *placement, *shift; int expected; };
+struct TermCase {
+  const char* term;
+  TermFunction function;
+  const char *placement, *shift;
+  int expected;
+};
 int psq(const SideState& x, const SideState&, int k) { return psq_sum(x, k); }
 constexpr TermFunction pawns = evaluate_pawns, pieces = evaluate_pieces, rooks = rook_files;
 
@@ -50,7 +58,7 @@ const TermCase TERMS[] = {
     {"pawn_material", pawns, "4k3/8/8/8/8/8/PP6/4K3", "", 2 * 89},
     {"doubled_pawn", pawns, "4k3/8/8/8/8/P7/P7/4K3", "a3c3", -13},  // a2, the rear one; both isolated either way
     // Doubled and attacked 9 (k = 5), isolated and attacked 23 (k = 6), isolated 5 (k = 16).
-    {"doubled_pawn_attacked", pawns, "4k3/8/8/8/8/P7/P7/2n1K3", "c1b5", -9},  // the knight hits a2, or a3 only
+    {"doubled_pawn_attacked", pawns, "4k3/8/8/8/8/P7/P7/2n1K3", "c1b5", -9},      // the knight hits a2, or a3 only
     {"isolated_pawn_attacked", pawns, "4k3/8/8/8/1n6/8/P2PP3/4K3", "b4h5", -23},  // a2
     {"isolated_pawn", pawns, "4k3/pppp1ppp/8/8/8/8/P1PPPPPP/4K3", "a2b2", -5},    // a2; on b2 it joins c2
     // A passed pawn the bishop blocks, against one on the 4th rank (no bonus).
@@ -83,12 +91,12 @@ const TermCase TERMS[] = {
     {"threat_knight_on_queen", pieces, "6k1/1p3ppp/2q5/4N3/8/8/P4PPP/6K1", "c6b5", 6 * 9},
     {"threat_bishop_on_rook", pieces, "6k1/5ppp/1p6/r7/8/8/P2B1PPP/6K1", "a5d5", 2 * 9},
     {"king_shield_pawn", pieces, "6k1/ppp2ppp/8/8/8/8/PP3PP1/6K1", "g2e4", 10},
-    {"king_full_shield", pieces, "6k1/ppp2ppp/8/8/8/8/3PPPP1/5K2", "f1e1", 18},     // e1 is no shelter square
-    {"king_zone_attacked", pieces, "6k1/pp3ppp/8/8/8/3n4/P4PPP/6K1", "d3a5", -4},   // f2
-    {"king_queen_contact", pieces, "6k1/p4ppp/8/8/5n2/7q/P4PPP/6K1", "f4g5", -51},  // g2, the knight's too
-    {"mobility", pieces, "1N4k1/pp3ppp/8/8/8/8/P4PPP/6K1", "b8a8", (3 - 2) * 7},   // d7, c7 safe
+    {"king_full_shield", pieces, "6k1/ppp2ppp/8/8/8/8/3PPPP1/5K2", "f1e1", 18},         // e1 is no shelter square
+    {"king_zone_attacked", pieces, "6k1/pp3ppp/8/8/8/3n4/P4PPP/6K1", "d3a5", -4},       // f2
+    {"king_queen_contact", pieces, "6k1/p4ppp/8/8/5n2/7q/P4PPP/6K1", "f4g5", -51},      // g2, the knight's too
+    {"mobility", pieces, "1N4k1/pp3ppp/8/8/8/8/P4PPP/6K1", "b8a8", (3 - 2) * 7},        // d7, c7 safe
     {"mobility_safe", pieces, "6k1/pp1N1ppp/8/8/8/8/P4PPP/6K1", "d7c7", (3 - 4) * -2},  // b8 c5 e5; a8 b5 d5 e8
-    {"pawn_chain", pieces, "6k1/pp3ppp/8/8/8/2P5/1P3PPP/6K1", "b2b3", 6},              // b2 guards c3
+    {"pawn_chain", pieces, "6k1/pp3ppp/8/8/8/2P5/1P3PPP/6K1", "b2b3", 6},               // b2 guards c3
     {"hanging", pieces, "6k1/p4ppp/8/1b6/8/2N5/P4PPP/6K1", "b5a6", pct(5, 302)},
     {"pinned", pieces, "6k1/p4ppp/8/8/1b6/8/P2N1PPP/4K3", "b4c1", -pct(17, 283)},
     {"space", pieces, "6k1/pp3ppp/8/8/8/N7/P4PPP/6K1", "a3a6", 1},  // c4, in the zone c3-f4
@@ -121,15 +129,19 @@ TEST(EndgameRules, FixedScores) {
   const std::pair<const char*, int> cases[] = {
       // Known win 10000 + 500 material + centre 6 (e4) - 0 (a8); the lone king
       // to move takes the rook next to it unless the rook is protected (c6: 5).
-      {"k7/8/8/8/4K3/8/8/7R w - - 0 1", 10506}, {"k7/8/8/8/4K3/8/8/7R b - - 0 1", -10506},
-      {"k7/1R6/8/8/4K3/8/8/8 b - - 0 1", 0},    {"k7/1R6/2K5/8/8/8/8/8 b - - 0 1", -10505},
+      {"k7/8/8/8/4K3/8/8/7R w - - 0 1", 10506},
+      {"k7/8/8/8/4K3/8/8/7R b - - 0 1", -10506},
+      {"k7/1R6/8/8/4K3/8/8/8 b - - 0 1", 0},
+      {"k7/1R6/2K5/8/8/8/8/8 b - - 0 1", -10505},
       {"k7/8/8/8/4K3/8/8/6N1 w - - 0 1", 0},
       // Two knights cannot force mate.
       {"K7/8/8/8/4k3/8/8/5nn1 b - - 0 1", 0},
       // Black queen: 10900 + 5 (c3) - 0 (h8); queen against rook: 10000 + 900 - 500 + 6.
-      {"7K/8/8/8/8/2k5/8/q7 b - - 0 1", 10905}, {"k6r/8/8/8/4K3/8/8/1Q6 b - - 0 1", -10406},
+      {"7K/8/8/8/8/2k5/8/q7 b - - 0 1", 10905},
+      {"k6r/8/8/8/4K3/8/8/1Q6 b - - 0 1", -10406},
       // Bishop and knight: 10000 + 600 + 6; rook against bishop: king placement only.
-      {"k7/8/8/8/4K3/8/8/5BN1 b - - 0 1", -10606}, {"8/8/2k5/8/3K4/8/8/R3b3 w - - 0 1", 1},
+      {"k7/8/8/8/4K3/8/8/5BN1 b - - 0 1", -10606},
+      {"8/8/2k5/8/3K4/8/8/R3b3 w - - 0 1", 1},
       // King and pawn: the a2 pawn alone at k = 3 is worth 89 - 1 (isolated) = 88.
       {"8/8/8/8/2k5/8/P7/7K b - - 0 1", -(88 + 100)},  // 7 moves against 4: caught
       {"7k/8/8/8/8/8/P7/7K w - - 0 1", 88 + 10100},    // 6 moves against 7: queens

@@ -21,7 +21,8 @@ static std::vector<int> scores_along(Board& b, const char* fen, std::vector<Move
 }
 
 TEST(EvalSymmetry, ReflectedGamesScoreTheSame) {
-  const char* const starts[][2] = {  // a position and its reflected twin
+  const char* const starts[][2] = {
+      // a position and its reflected twin
       {START_FEN, "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 0 1"},
       {"8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1", "8/4p1p1/8/1r3P1K/kp5R/3P4/2P5/8 b - - 0 1"},
       {"8/PPP4k/8/8/8/8/4Kppp/8 w - - 0 1", "8/4kPPP/8/8/8/8/ppp4K/8 b - - 0 1"},  // promotions, few-piece rules

@@ -121,13 +121,19 @@ TEST(Generate, StagesAndCount) {
 // b1c1 stays a king step. Each castling word plays the castling the FEN after
 // it shows, king side first; the other notation's word is refused.
 TEST(Castling, BothNotations) {
-  struct Case { const char *fen; bool chess960; const char *castlings, *refused, *play, *after; };
+  struct Case {
+    const char* fen;
+    bool chess960;
+    const char *castlings, *refused, *play, *after;
+  };
   const Case cases[] = {
-      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", false, "e1g1 e1c1", "e1h1", "e1g1", "r3k2r/8/8/8/8/8/8/R4RK1 b kq - 1 1"},
+      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", false, "e1g1 e1c1", "e1h1", "e1g1",
+       "r3k2r/8/8/8/8/8/8/R4RK1 b kq - 1 1"},
       {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", true, "e1h1 e1a1", "e1g1", "e1h1", "r3k2r/8/8/8/8/8/8/R4RK1 b ha - 1 1"},
       {"rk4r1/8/8/8/8/8/8/RK5R b KQkq - 0 1", false, "b8g8 b8a8", "", "b8a8", "2kr2r1/8/8/8/8/8/8/RK5R w HA - 1 1"},
       {"rk4r1/8/8/8/8/8/8/RK5R b KQkq - 0 1", false, "b8g8 b8a8", "", "b8c8", "r1k3r1/8/8/8/8/8/8/RK5R w HA - 1 1"},
-      {"1r4kr/8/8/8/8/8/8/1R4KR w KQkq - 0 1", true, "g1h1 g1b1", "g1g1", "g1h1", "1r4kr/8/8/8/8/8/8/1R3RK1 b hb - 1 1"},
+      {"1r4kr/8/8/8/8/8/8/1R4KR w KQkq - 0 1", true, "g1h1 g1b1", "g1g1", "g1h1",
+       "1r4kr/8/8/8/8/8/8/1R3RK1 b hb - 1 1"},
       {"2r2kr1/pppppppp/8/8/8/8/PPPPPPPP/2R2KR1 w GCgc - 0 1", true, "f1g1 f1c1", "", "f1c1",
        "2r2kr1/pppppppp/8/8/8/8/PPPPPPPP/2KR2R1 b gc - 1 1"},
       {"4k3/8/8/8/8/8/8/4KR1R w F - 0 1", true, "e1f1", "e1g1", "e1f1", "4k3/8/8/8/8/8/8/5RKR b - - 1 1"},

@@ -10,7 +10,12 @@
 // claims that the board denies are dropped. Refused rows give the failed
 // check, and the game set up before (castled, at ply 1) must survive them.
 TEST(Fen, ReadOrRefuse) {
-  struct Case { const char *fen, *refused = ""; Bitboard ep = 0, castling = 0; int halfmove = 0; bool white = true; };
+  struct Case {
+    const char *fen, *refused = "";
+    Bitboard ep = 0, castling = 0;
+    int halfmove = 0;
+    bool white = true;
+  };
   const Case cases[] = {
       {"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1", "", bit(20), 0x9100000000000091ULL, 0, false},
       {"r3k2r/8/8/8/8/8/8/R3K2R w - - 0x10 1", "", 0, 0, 16},
@@ -42,7 +47,8 @@ TEST(Fen, ReadOrRefuse) {
       EXPECT_TRUE(!memcmp(static_cast<void*>(&before), &b, sizeof b)) << c.fen;
     else
       EXPECT_EQ(std::tuple(p.ep_square, p.castling, p.halfmove_clock, p.us == &p.sides[WHITE], p.key, b.ply_count),
-                std::tuple(c.ep, c.castling, c.halfmove, c.white, key_from_scratch(p), 0)) << c.fen;
+                std::tuple(c.ep, c.castling, c.halfmove, c.white, key_from_scratch(p), 0))
+          << c.fen;
   }
 
   // Of two pawns on a file only the rear one, as its own side sees it, is
@@ -61,7 +67,9 @@ TEST(Fen, ReadOrRefuse) {
 // off the standard squares ask for themselves. Reading the text written gives
 // the same record.
 TEST(Fen, CastlingInEveryNotation) {
-  struct Case { const char *fen, *squares, *standard, *chess960; };
+  struct Case {
+    const char *fen, *squares, *standard, *chess960;
+  };
   const Case cases[] = {
       {START_FEN, "a1 e1 h1 a8 e8 h8", "KQkq", "HAha"},
       {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w HAha - 0 1", "a1 e1 h1 a8 e8 h8", "KQkq", "HAha"},
@@ -88,6 +96,7 @@ TEST(Fen, CastlingInEveryNotation) {
       copy_record(first, *b.current);
       ASSERT_EQ(set_position(b, text, chess960).check, nullptr) << text;
       EXPECT_EQ(std::tuple(first.castling, first.key, b.current->castling, b.current->key),
-                std::tuple(squares(c.squares), key_from_scratch(first), first.castling, first.key)) << c.fen;
+                std::tuple(squares(c.squares), key_from_scratch(first), first.castling, first.key))
+          << c.fen;
     }
 }

@@ -42,9 +42,14 @@ TEST(SearchContext, TwoSearchesSideBySide) {
 TEST(TimeRule, ExtensionForAnUnsettledRoot) {
   TestContext test;
   SearchContext& ctx = *test.ctx;
-  const struct { uint64_t spare; int instability; uint64_t elapsed; bool spent; uint64_t budget; } cases[] = {
-      {59000, 0, 1449, false, 1450}, {59000, 0, 1450, true, 1450}, {59000, 1, 1450, false, 2900},
-      {59000, 2, 1450, false, 2900}, {5799, 1, 1450, true, 1450},   {5800, 1, 1450, false, 2900}};
+  const struct {
+    uint64_t spare;
+    int instability;
+    uint64_t elapsed;
+    bool spent;
+    uint64_t budget;
+  } cases[] = {{59000, 0, 1449, false, 1450}, {59000, 0, 1450, true, 1450}, {59000, 1, 1450, false, 2900},
+               {59000, 2, 1450, false, 2900}, {5799, 1, 1450, true, 1450},  {5800, 1, 1450, false, 2900}};
   for (const auto& c : cases) {
     ctx.limits = SearchLimits{LIMIT_CLOCK, 0, c.spare, 1450, 0, 0, 0};
     ctx.state = SearchState{};

@@ -18,7 +18,9 @@ uint64_t key_of(const TTSlot& slot) { return slot.check ^ slot.data; }
 TEST(TranspositionTable, StoreTargetAndBound) {
   TestContext test;
   TranspositionTable& tt = test.table;
-  const struct { int depths[4], own_slot, new_depth, expected_slot, filled_delta; } cases[] = {
+  const struct {
+    int depths[4], own_slot, new_depth, expected_slot, filled_delta;
+  } cases[] = {
       {{5, 3, 3, 7}, 3, 1, 3, 0},     // own key overwritten even by a shallower result
       {{-1, 4, 6, -1}, 2, 2, 2, 0},   // own key wins over an earlier empty slot
       {{5, -1, 2, -1}, -1, 9, 1, 1},  // a new key takes the first empty slot
@@ -46,9 +48,11 @@ TEST(TranspositionTable, StoreTargetAndBound) {
   bucket[0].data = tt_data({9, BOUND_LOWER, -300, 0x4321});
   EXPECT_FALSE(tt_probe(tt, key_in_bucket(1), e));
   // The bound follows the window the node was searched with.
-  const struct { int score, alpha, beta; uint8_t bound; } bounds[] = {
-      {-40, -40, 60, BOUND_UPPER}, {-90, -40, 60, BOUND_UPPER}, {60, -40, 60, BOUND_LOWER},
-      {700, -40, 60, BOUND_LOWER}, {59, -40, 60, BOUND_EXACT},  {-39, -40, 60, BOUND_EXACT}};
+  const struct {
+    int score, alpha, beta;
+    uint8_t bound;
+  } bounds[] = {{-40, -40, 60, BOUND_UPPER}, {-90, -40, 60, BOUND_UPPER}, {60, -40, 60, BOUND_LOWER},
+                {700, -40, 60, BOUND_LOWER}, {59, -40, 60, BOUND_EXACT},  {-39, -40, 60, BOUND_EXACT}};
   for (const auto& b : bounds) {
     tt_store(tt, 77, 5, b.score, b.alpha, b.beta, 3);
     ASSERT_TRUE(tt_probe(tt, 77, e));
@@ -57,7 +61,7 @@ TEST(TranspositionTable, StoreTargetAndBound) {
   // hashfull counts slots written since the last clear, per thousand, rounded down.
   tt_clear(tt);
   for (uint64_t b = 1; b <= 655; ++b) tt_store(tt, 4 * b, 0, 0, -1, 1, 1);  // one slot in each of 655 buckets
-  EXPECT_EQ(hashfull(tt), 9);                                                // 655000 / 65536 = 9.99
+  EXPECT_EQ(hashfull(tt), 9);                                               // 655000 / 65536 = 9.99
 }
 
 // The line of a search's last report.
@@ -71,8 +75,12 @@ void keep_line(void* line, const SearchInfo& info) {
 TEST(TranspositionTable, MovesOfOtherPositionsAreNeverPlayed) {
   const char* fen = "r1bqk2r/pppp1ppp/2n2n2/4p3/1bB1P3/2NP1N2/PPP2PPP/R1BQK2R w KQkq - 1 5";
   // None (a clean search), the pinned knight, a pawn from empty e2, a black move, a false flag, no move.
-  const Move words[] = {0, mv("c3d5", KNIGHT), mv("e2e4", PAWN, 0, MOVE_ADVANCE), mv("f6e4", KNIGHT, PAWN),
-                        mv("d1d2", QUEEN, 0, MOVE_CHECK), 0xffffffff};
+  const Move words[] = {0,
+                        mv("c3d5", KNIGHT),
+                        mv("e2e4", PAWN, 0, MOVE_ADVANCE),
+                        mv("f6e4", KNIGHT, PAWN),
+                        mv("d1d2", QUEEN, 0, MOVE_CHECK),
+                        0xffffffff};
   TestContext test;
   SearchContext& ctx = *test.ctx;
   std::vector<Move> reported;
@@ -100,13 +108,15 @@ TEST(TranspositionTable, MovesOfOtherPositionsAreNeverPlayed) {
     ASSERT_GE(line.size(), 2u);
     // The answer, its nodes and the line reported are those of the clean search.
     EXPECT_EQ(std::tuple(r.best_move, r.ponder_move, r.score, r.info.nodes, reported),
-              std::tuple(clean.best_move, line[1], clean.score, clean.info.nodes, line)) << uci(word);
+              std::tuple(clean.best_move, line[1], clean.score, clean.info.nodes, line))
+        << uci(word);
     // Read back with the word in the slots, the line stops where it meets it.
     plant(word);
     ctx.state.pv_length = 0;
     collect_pv(ctx, r.best_move);
     EXPECT_TRUE(ctx.state.pv_length < int(line.size()) &&
-                std::equal(ctx.state.pv, ctx.state.pv + ctx.state.pv_length, line.begin())) << uci(word);
+                std::equal(ctx.state.pv, ctx.state.pv + ctx.state.pv_length, line.begin()))
+        << uci(word);
   }
 }
 

@@ -36,26 +36,38 @@ const char* const POSITIONS[] = {
     "startpos moves e2e4 e7e5 g1f3 b8c6 f1c4 g8f6 e1g1",
     "fen r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
     "fen 8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1 moves e2e4",
-    "fen 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1",                // mate in one
-    "fen 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1",                  // stalemate
-    "fen 7k/8/8/8/8/8/6q1/7K w - - 0 1",                   // one legal move
-    "fen 8/8/8/3k4/8/8/3PK3/8 w - - 0 1",                  // covered by small endgame tables
-    "fen n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - - 0 1",         // promotions
-    "fen 4k3/8/8/8/8/8/4P3/4K3 w - - 100 80",              // drawn by the fifty-move rule
-    "startpos moves g1f3 g8f6 f3g1 f6g8 g1f3 g8f6 f3g1",   // a repetition in view
-    "startpos moves e2e4 e7e5 e1e3",                       // an illegal move
+    "fen 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1",                       // mate in one
+    "fen 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1",                          // stalemate
+    "fen 7k/8/8/8/8/8/6q1/7K w - - 0 1",                           // one legal move
+    "fen 8/8/8/3k4/8/8/3PK3/8 w - - 0 1",                          // covered by small endgame tables
+    "fen n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - - 0 1",                 // promotions
+    "fen 4k3/8/8/8/8/8/4P3/4K3 w - - 100 80",                      // drawn by the fifty-move rule
+    "startpos moves g1f3 g8f6 f3g1 f6g8 g1f3 g8f6 f3g1",           // a repetition in view
+    "startpos moves e2e4 e7e5 e1e3",                               // an illegal move
     "fen rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0",  // a short FEN
-    "fen 8/8/8/8/8/8/8/8 w - - 0 1",                       // no kings
+    "fen 8/8/8/8/8/8/8/8 w - - 0 1",                               // no kings
 };
 
-const char* const GOS[] = {"depth 1", "depth 3", "depth 6", "nodes 300", "nodes 5000", "movetime 1",
-                           "movetime 20", "wtime 300 btime 300 winc 10 binc 10", "wtime 50 btime 50 movestogo 2",
-                           "mate 2", "infinite", "ponder wtime 200 btime 200", "ponder movetime 20",
-                           "searchmoves e2e4 d2d4 depth 4", "depth 2 multipv 3", "perft 2", "", "wtime -1 depth x"};
+const char* const GOS[] = {"depth 1",
+                           "depth 3",
+                           "depth 6",
+                           "nodes 300",
+                           "nodes 5000",
+                           "movetime 1",
+                           "movetime 20",
+                           "wtime 300 btime 300 winc 10 binc 10",
+                           "wtime 50 btime 50 movestogo 2",
+                           "mate 2",
+                           "infinite",
+                           "ponder wtime 200 btime 200",
+                           "ponder movetime 20",
+                           "searchmoves e2e4 d2d4 depth 4",
+                           "depth 2 multipv 3",
+                           "perft 2",
+                           "",
+                           "wtime -1 depth x"};
 // Whether a search of that line ends by itself, so that a GUI waits for its answer.
-bool ends_by_itself(const char* go) {
-  return !strstr(go, "infinite") && !strstr(go, "ponder") && !strstr(go, "mate");
-}
+bool ends_by_itself(const char* go) { return !strstr(go, "infinite") && !strstr(go, "ponder") && !strstr(go, "mate"); }
 
 void set(const char* name, const char* value) {
   char text[velta::LINE_SIZE];
@@ -73,18 +85,19 @@ void set_an_option(Choices& c) {
     case 5: return set("SyzygyPath", one_of(c, {"<empty>", "/work/shared/data/syzygy", "/nonexistent:/tmp", ""}));
     case 6: return set("SyzygyProbeLimit", one_of(c, {"0", "3", "5", "7", "99"}));
     case 7: return set("SyzygyProbeDepth", one_of(c, {"1", "5", "63", "0"}));
-    default: velta::handle_line(*engine, one_of(c, {"setoption name Clear Hash", "setoption name Nothing value 1",
-                                                   "setoption name Syzygy50MoveRule value false", "setoption"}));
+    default:
+      velta::handle_line(*engine, one_of(c, {"setoption name Clear Hash", "setoption name Nothing value 1",
+                                             "setoption name Syzygy50MoveRule value false", "setoption"}));
   }
 }
 
 // The options a match manager sends before each game, with their defaults.
 void set_defaults() {
-  for (const char* line : {"setoption name Threads value 1", "setoption name Hash value 1",
-                           "setoption name MultiPV value 1", "setoption name Ponder value false",
-                           "setoption name Move Overhead value 0", "setoption name SyzygyPath value <empty>",
-                           "setoption name SyzygyProbeLimit value 7", "setoption name SyzygyProbeDepth value 1",
-                           "setoption name Syzygy50MoveRule value true", "ucinewgame"})
+  for (const char* line :
+       {"setoption name Threads value 1", "setoption name Hash value 1", "setoption name MultiPV value 1",
+        "setoption name Ponder value false", "setoption name Move Overhead value 0",
+        "setoption name SyzygyPath value <empty>", "setoption name SyzygyProbeLimit value 7",
+        "setoption name SyzygyProbeDepth value 1", "setoption name Syzygy50MoveRule value true", "ucinewgame"})
     velta::handle_line(*engine, line);
 }
 
@@ -107,12 +120,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   char text[velta::LINE_SIZE];
   while (running && c.left()) {
     switch (c.pick(12)) {
-      case 0: case 1: set_an_option(c); break;
+      case 0:
+      case 1: set_an_option(c); break;
       case 2:
         snprintf(text, sizeof text, "position %s", one_of(c, POSITIONS));
         running = velta::handle_line(*engine, text);
         break;
-      case 3: case 4: {
+      case 3:
+      case 4: {
         const char* go = one_of(c, GOS);
         snprintf(text, sizeof text, "go %s", go);
         running = velta::handle_line(*engine, text);
