@@ -27,10 +27,10 @@ export const ISOLATION_HEADERS = {
   'Cross-Origin-Resource-Policy': 'same-origin',
 };
 
-function answer(root, request, response) {
+function answer(root, headers, request, response) {
   const url = new URL(request.url, 'http://localhost');
   let path = normalize(join(root, decodeURIComponent(url.pathname)));
-  if (path !== root && !path.startsWith(root + sep)) return fail(response, 403);
+  if (path !== root && !path.startsWith(root + sep)) return fail(response, headers, 403);
   let stat;
   try {
     stat = statSync(path);
@@ -39,31 +39,34 @@ function answer(root, request, response) {
       stat = statSync(path);
     }
   } catch {
-    return fail(response, 404);
+    return fail(response, headers, 404);
   }
   response.writeHead(200, {
     'Content-Type': TYPES[extname(path)] || 'application/octet-stream',
     'Content-Length': stat.size,
     'Cache-Control': 'no-cache',
-    ...ISOLATION_HEADERS,
+    ...headers,
   });
   if (request.method === 'HEAD') return response.end();
   createReadStream(path).pipe(response);
 }
 
-function fail(response, status) {
-  response.writeHead(status, { 'Content-Type': 'text/plain', ...ISOLATION_HEADERS });
+function fail(response, headers, status) {
+  response.writeHead(status, { 'Content-Type': 'text/plain', ...headers });
   response.end(`${status}\n`);
 }
 
 // Listens on 127.0.0.1 at `port` (0: any free port), or on the next free
-// port when it is taken; resolves with the server and its address.
-export function serve(root, port = 0) {
+// port when it is taken; resolves with the server and its address. Without
+// `isolated` it answers as a plain web host would, and the page falls back to
+// the single-threaded engine.
+export function serve(root, port = 0, { isolated = true } = {}) {
   root = resolve(root);
+  const headers = isolated ? ISOLATION_HEADERS : {};
   return new Promise((done, failed) => {
-    const server = createServer((request, response) => answer(root, request, response));
+    const server = createServer((request, response) => answer(root, headers, request, response));
     server.on('error', (error) => {
-      if (error.code === 'EADDRINUSE' && port && port < 65535) serve(root, port + 1).then(done, failed);
+      if (error.code === 'EADDRINUSE' && port && port < 65535) serve(root, port + 1, { isolated }).then(done, failed);
       else failed(error);
     });
     server.listen(port, '127.0.0.1', () => {

@@ -48,10 +48,12 @@ after(async () => {
 });
 
 // A page of its own (fresh storage, no service worker yet), its console
-// errors collected in page.errors.
-async function openPage({ width = 1280, height = 800, mobile = false, at = url } = {}) {
+// errors collected in page.errors; `cores`: the processors the page is told
+// the machine has (the engine's threads follow them).
+async function openPage({ width = 1280, height = 800, mobile = false, at = url, cores = 0 } = {}) {
   const context = await browser.createBrowserContext();
   const page = await context.newPage();
+  if (cores) await page.evaluateOnNewDocument((n) => Object.defineProperty(navigator, 'hardwareConcurrency', { get: () => n }), cores);
   page.errors = [];
   page.on('console', (m) => m.type() === 'error' && page.errors.push(m.text()));
   page.on('pageerror', (e) => page.errors.push(e.message));
@@ -169,24 +171,30 @@ test('a whole game against the engine, clicked square by square', { skip: missin
   t.diagnostic(`game over after ${game.history().length} half-moves: ${await text(page, '#status')}`);
   await boardShowsPosition(page);
   await shot(page, 'finished');
-  // What the page loaded, raw and compressed.
-  const files = ['index.html', 'app.js', 'app.css', 'engine/velta.js', 'engine/velta.wasm', 'assets/pieces/standard.svg',
+  // What the page loads, raw and compressed, with either engine build.
+  const pageFiles = ['index.html', 'app.js', 'app.css', 'assets/pieces/standard.svg',
     'assets/extensions/markers/markers.svg', 'sw.js', 'manifest.webmanifest', 'icon.svg'];
-  let raw = 0, gz = 0, br = 0;
-  for (const f of files) {
-    const data = readFileSync(join(WEB, f));
-    const g = gzipSync(data, { level: 9 }).length;
-    const b = brotliCompressSync(data, { params: { [constants.BROTLI_PARAM_QUALITY]: 11 } }).length;
-    raw += data.length, gz += g, br += b;
-    t.diagnostic(`${f}: ${data.length} bytes, gzip ${g}, brotli ${b}`);
+  const builds = { single: ['velta.js', 'velta.wasm'], threaded: ['velta-threads.js', 'velta-threads.wasm', 'velta-threads.worker.js'] };
+  for (const [build, engineFiles] of Object.entries(builds)) {
+    let raw = 0, gz = 0, br = 0;
+    for (const f of [...pageFiles, ...engineFiles.map((e) => `engine/${e}`)]) {
+      const data = readFileSync(join(WEB, f));
+      const g = gzipSync(data, { level: 9 }).length;
+      const b = brotliCompressSync(data, { params: { [constants.BROTLI_PARAM_QUALITY]: 11 } }).length;
+      raw += data.length, gz += g, br += b;
+      t.diagnostic(`${f}: ${data.length} bytes, gzip ${g}, brotli ${b}`);
+    }
+    t.diagnostic(`all with the ${build} engine: ${raw} bytes, gzip ${gz}, brotli ${br}`);
+    assert.ok(gz < 1024 * 1024, 'the page loads under 1 MB compressed');
   }
-  t.diagnostic(`all: ${raw} bytes, gzip ${gz}, brotli ${br}`);
-  assert.ok(gz < 1024 * 1024, 'the page loads under 1 MB compressed');
   await closePage(page);
 });
 
 test('analysis shows lines in SAN, stops, and starts again', { skip: missing ?? false, timeout: 120000 }, async (t) => {
-  const page = await openPage();
+  // The local server isolates the page: the threaded engine, one thread short of the cores.
+  const page = await openPage({ cores: 4 });
+  assert.equal(await page.evaluate(() => crossOriginIsolated), true);
+  assert.match(await text(page, '#engine-name'), /^Velta [\d.]+ · WebAssembly · 3 threads$/);
   await page.click('[data-mode="analyse"]');
   await page.click('.io summary');
   await page.type('#io-text', '1. e4 e5 2. Nf3 Nc6 3. Bb5 a6 4. Ba4 Nf6 5. O-O Be7 6. Re1 b5 7. Bb3 d6');
@@ -280,9 +288,11 @@ test('take back, play as Black, flip', { skip: missing ?? false, timeout: 120000
 });
 
 test('a phone-width screen, and the page offline once loaded', { skip: missing ?? false, timeout: 120000 }, async () => {
-  // A server of its own, stopped halfway.
-  const own = await serve(WEB, 0);
+  // A server of its own, as a plain web host (not isolated: one thread), stopped halfway.
+  const own = await serve(WEB, 0, { isolated: false });
   const page = await openPage({ width: 390, height: 844, mobile: true, at: own.url });
+  assert.equal(await page.evaluate(() => crossOriginIsolated), false);
+  assert.match(await text(page, '#engine-name'), /· WebAssembly · 1 thread$/);
   assert.ok(await page.evaluate(() => document.documentElement.scrollWidth <= window.innerWidth), 'nothing wider than the screen');
   const board = await page.$eval('#board', (b) => b.getBoundingClientRect().width);
   assert.ok(board >= 330, `board ${board} px wide`);
