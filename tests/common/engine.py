@@ -30,10 +30,10 @@ def cpu_seconds(engine):
 
 
 def release(engine, *commands):
-    # Lines sent during a search that must end it: (the lines up to "bestmove",
-    # CPU seconds the engine spent meanwhile, wall seconds meanwhile)
+    # Lines sent during a search that must end it, or none: the input closes.
+    # (The lines up to "bestmove", CPU seconds the engine spent meanwhile, wall seconds meanwhile.)
     cpu, started = cpu_seconds(engine), time.monotonic()
-    engine.send(*commands)
+    engine.send(*commands) if commands else engine.proc.stdin.close()
     lines = engine.until_prefix("bestmove", 30 * SLACK)
     return lines, cpu_seconds(engine) - cpu, time.monotonic() - started
 
@@ -109,11 +109,7 @@ class EngineTest(unittest.TestCase):
             position += (" " if " moves " in position else " moves ") + move
 
 
-def engine_path():  # the scripts not yet moved to VELTA
-    return VELTA
-
-
-def run_tests(_=None):
+def run_tests():
     # unittest's main for a script; skipped when there is no engine binary
     if not os.access(VELTA, os.X_OK):
         print("skipped: no engine binary at " + VELTA)
