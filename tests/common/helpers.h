@@ -72,7 +72,7 @@ inline std::vector<std::vector<std::string>> rows_of(const std::string& name) {
   std::ifstream file(VELTA_SOURCE_DIR "/tests/" + name);
   std::vector<std::vector<std::string>> rows;
   for (std::string line; std::getline(file, line);) {
-    std::istringstream fields(line.substr(0, line.find('#')));
+    std::istringstream fields(line.substr(0, line.find('#')) + '|');  // a last '|' ends an empty field
     std::vector<std::string> row;
     for (std::string field; std::getline(fields, field, '|');) {
       size_t first = field.find_first_not_of(" \t"), last = field.find_last_not_of(" \t");
