@@ -1,6 +1,7 @@
 # The tests' side of the pipe driver (tools/uci_engine.py): which binary to
-# test, the skip code, and unittest's main.
-import os, sys, time, unittest  # noqa: E401
+# test (the first argument of a script, else $VELTA, else build/velta), the skip
+# code, a test case with an engine of its own, and unittest's main.
+import os, re, sys, time, unittest  # noqa: E401
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
 import uci_engine  # noqa: E402
@@ -29,10 +30,10 @@ def cpu_seconds(engine):
 
 
 def release(engine, *commands):
-    # Lines sent during a search that must end it: (the lines up to "bestmove",
-    # CPU seconds the engine spent meanwhile, wall seconds meanwhile)
+    # Lines sent during a search that must end it, or none: the input closes.
+    # (The lines up to "bestmove", CPU seconds the engine spent meanwhile, wall seconds meanwhile.)
     cpu, started = cpu_seconds(engine), time.monotonic()
-    engine.send(*commands)
+    engine.send(*commands) if commands else engine.proc.stdin.close()
     lines = engine.until_prefix("bestmove", 30 * SLACK)
     return lines, cpu_seconds(engine) - cpu, time.monotonic() - started
 
@@ -71,24 +72,46 @@ def processor_flags():
         return set()
 
 
-def engine_path():
-    # the engine binary: first command-line argument or $VELTA, else build/velta
-    if len(sys.argv) > 1 and not sys.argv[1].startswith("-"):
-        return sys.argv.pop(1)
-    here = os.path.dirname(os.path.abspath(__file__))
-    return os.environ.get("VELTA", os.path.join(here, "..", "..", "build", "velta"))
+HERE = os.path.dirname(os.path.abspath(__file__))
+VELTA = sys.argv.pop(1) if len(sys.argv) > 1 and not sys.argv[1].startswith("-") else \
+    os.environ.get("VELTA", os.path.join(HERE, "..", "..", "build", "velta"))
+with open(os.path.join(HERE, "..", "bench.txt")) as f:
+    BENCH = f.read().strip()  # the bench signature: its node total
+
+
+def without_clock(lines):
+    # the lines less their times and speeds, to compare two runs
+    return [re.sub(r" (time|nps) \d+", "", line) for line in lines]
 
 
 def start_velta(path=None, threads=THREADS, **options):
-    engine = uci_engine.start_velta(path or engine_path(), **options)
+    engine = uci_engine.start_velta(path or VELTA, **options)
     if threads > 1:
         engine.send("setoption name Threads value %d" % threads)
     return engine
 
 
-def run_tests(velta):
-    # unittest's main for a script given the engine binary; skipped when there is none
-    if not os.access(velta, os.X_OK):
-        print("skipped: no engine binary at " + velta)
-        return SKIP
-    return 0 if unittest.main(exit=False, verbosity=2, warnings="ignore").result.wasSuccessful() else 1
+class EngineTest(unittest.TestCase):
+    # each test with an engine of its own, killed at its end
+    def setUp(self):
+        self.engine = start_velta()
+        self.addCleanup(self.engine.kill)
+
+    def answers(self, *lines):
+        # what the lines print, up to the "isready" barrier
+        self.engine.send(*lines)
+        return self.engine.ready()
+
+    def assert_legal(self, position, moves):
+        # each move legal where it is played, by the engine's own generator
+        for move in moves:
+            self.assertIn(move, self.engine.legal_moves(position), position)
+            position += (" " if " moves " in position else " moves ") + move
+
+
+def run_tests():
+    # unittest's main for a script; skipped when there is no engine binary
+    if not os.access(VELTA, os.X_OK):
+        print("skipped: no engine binary at " + VELTA)
+        sys.exit(SKIP)
+    sys.exit(0 if unittest.main(exit=False, verbosity=2, warnings="ignore").result.wasSuccessful() else 1)

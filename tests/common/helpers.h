@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "evaluation/evaluation.h"
 #include "movegen/movegen.h"
@@ -54,4 +57,28 @@ struct TestContext {
 inline Board& load(Board& b, const char* fen) {
   EXPECT_EQ(set_position(b, fen).check, nullptr) << fen;
   return b;
+}
+
+// Plays the moves of a text ("e2e4 e7e5"), each of which must be accepted.
+inline Board& play(Board& b, const std::string& moves) {
+  std::istringstream words(moves);
+  for (std::string m; words >> m;) EXPECT_EQ(play_move(b, m.c_str()).check, nullptr) << m;
+  return b;
+}
+
+// The rows of a data file of tests/ ("perft.txt"): fields split at '|' and
+// trimmed; '#' starts a comment, and a line without a field is no row.
+inline std::vector<std::vector<std::string>> rows_of(const std::string& name) {
+  std::ifstream file(VELTA_SOURCE_DIR "/tests/" + name);
+  std::vector<std::vector<std::string>> rows;
+  for (std::string line; std::getline(file, line);) {
+    std::istringstream fields(line.substr(0, line.find('#')) + '|');  // a last '|' ends an empty field
+    std::vector<std::string> row;
+    for (std::string field; std::getline(fields, field, '|');) {
+      size_t first = field.find_first_not_of(" \t"), last = field.find_last_not_of(" \t");
+      row.push_back(first == std::string::npos ? "" : field.substr(first, last - first + 1));
+    }
+    if (row.size() > 1 || (row.size() == 1 && !row[0].empty())) rows.push_back(row);
+  }
+  return rows;
 }

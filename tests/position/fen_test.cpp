@@ -59,44 +59,26 @@ TEST(Fen, ReadOrRefuse) {
   EXPECT_EQ(masks(b.current->sides[BLACK]), std::tuple(squares("h7 h6"), squares("h7"), squares("c7 h7 h6")));
 }
 
-// Castling rights in every notation: KQkq (the outermost rook on the wing),
-// rook files, and X-FEN's inner-rook letters, for a king and rooks anywhere on
-// the first rank, each side its own. A wing keeps the first rook named for it;
-// a letter without its rook, or for a king off its first rank, is dropped.
-// Written back: KQkq in standard chess, rook files in Chess960, which rights
-// off the standard squares ask for themselves. Reading the text written gives
-// the same record.
+// Castling rights read in every notation (tests/position/castling_rights.txt)
+// and written back: KQkq in standard chess, rook files in Chess960, which
+// rights off the standard squares ask for themselves. Reading the text
+// written gives the same record.
 TEST(Fen, CastlingInEveryNotation) {
-  struct Case {
-    const char *fen, *squares, *standard, *chess960;
-  };
-  const Case cases[] = {
-      {START_FEN, "a1 e1 h1 a8 e8 h8", "KQkq", "HAha"},
-      {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w HAha - 0 1", "a1 e1 h1 a8 e8 h8", "KQkq", "HAha"},
-      {"bqnb1rkr/pp3ppp/3ppn2/2p5/5P2/P2P4/NPP1P1PP/BQ1BNRKR w KQkq - 2 9", "f1 g1 h1 f8 g8 h8", "HFhf", "HFhf"},
-      {"rkrbbqnn/pppppppp/8/8/8/8/PPPPPPPP/NRKNBBQR w HBca - 0 1", "b1 c1 h1 a8 b8 c8", "HBca", "HBca"},
-      {"4k3/8/8/8/8/8/8/4KR1R w K - 0 1", "e1 h1", "K", "H"},
-      {"4k3/8/8/8/8/8/8/4KR1R w FK - 0 1", "e1 f1", "F", "F"},
-      {"rr2k3/8/8/8/8/8/8/4K3 b qb - 0 1", "a8 e8", "q", "a"},
-      {"rr2k3/8/8/8/8/8/8/4K3 b bq - 0 1", "b8 e8", "b", "b"},
-      {"4k3/8/8/8/8/8/8/R3K3 w KBQ - 0 1", "a1 e1", "Q", "A"},
-      {"4k3/8/8/8/8/8/4K3/R6R w KQ - 0 1", "", "-", "-"},
-  };
   static Board b;
-  for (const Case& c : cases)
+  for (const auto& r : rows_of("position/castling_rights.txt"))
     for (bool chess960 : {false, true}) {
-      ASSERT_EQ(set_position(b, c.fen, chess960).check, nullptr) << c.fen;
+      ASSERT_EQ(set_position(b, r[0].c_str(), chess960).check, nullptr) << r[0];
       char text[FEN_TEXT_SIZE];
       fen_text(b, text);
       std::istringstream words(text);
       std::string placement, side, rights;
       words >> placement >> side >> rights;
-      EXPECT_EQ(rights, chess960 ? c.chess960 : c.standard) << c.fen;
+      EXPECT_EQ(rights, chess960 ? r[3] : r[2]) << r[0];
       Position first;
       copy_record(first, *b.current);
       ASSERT_EQ(set_position(b, text, chess960).check, nullptr) << text;
       EXPECT_EQ(std::tuple(first.castling, first.key, b.current->castling, b.current->key),
-                std::tuple(squares(c.squares), key_from_scratch(first), first.castling, first.key))
-          << c.fen;
+                std::tuple(squares(r[1]), key_from_scratch(first), first.castling, first.key))
+          << r[0];
     }
 }

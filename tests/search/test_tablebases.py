@@ -4,13 +4,12 @@
 # it converts won endings within the fifty-move rule and never loses drawn ones,
 # every move refereed by Stockfish. Skipped when the tables, the fathom tool, the
 # library or Stockfish are missing.
-import os, random, re, subprocess, sys, unittest  # noqa: E401
+import os, random, re, subprocess, sys  # noqa: E401
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path[:0] = [os.path.join(HERE, "..", "common"), os.path.join(HERE, "..", "..", "tools")]
-from engine import SKIP, engine_path, run_tests, start_velta, stockfish_path  # noqa: E402
+from engine import SKIP, VELTA, EngineTest, run_tests, start_velta, stockfish_path  # noqa: E402
 import games  # noqa: E402
 
-VELTA = engine_path()
 # The 3-4-piece tables: VELTA_SYZYGY, else the workplace's shared data beside
 # this checkout, else where the workplace keeps it.
 CANDIDATES = [os.path.join(HERE, "..", "..", "..", "shared", "data", "syzygy"), "/work/shared/data/syzygy"]
@@ -18,6 +17,7 @@ TABLES = os.environ.get("VELTA_SYZYGY") or next(
     (os.path.normpath(p) for p in CANDIDATES if os.path.exists(os.path.join(p, "KQvK.rtbw"))), CANDIDATES[0])
 FATHOM = "/usr/games/fathom"
 SET_PATH = "setoption name SyzygyPath value " + TABLES
+FOUND = f"info string Syzygy tables found in {TABLES}: up to 4 pieces"
 
 
 def fathom(fen):  # (result, distance to zeroing) as the prober prints them
@@ -35,12 +35,10 @@ def random_fen(rng, pieces):
             return f"{placement} {rng.choice('wb')} - - 0 1"
 
 
-class Tablebases(unittest.TestCase):
+class Tablebases(EngineTest):
     def setUp(self):
-        self.engine = start_velta(VELTA)
-        self.addCleanup(self.engine.kill)
-        self.engine.send(SET_PATH)
-        self.assertEqual(self.engine.ready(), [f"info string Syzygy tables found in {TABLES}: up to 4 pieces"])
+        super().setUp()
+        self.assertEqual(self.answers(SET_PATH), [FOUND])
 
     def test_a_moved_king_leaves_no_right_to_keep_the_tables_away(self):
         # The a1 rook never moved, but its king did: no castling right is left.
@@ -74,8 +72,7 @@ class Tablebases(unittest.TestCase):
             compared += 1
         # Match managers send the options again before every game: the same answer, and
         # nothing on standard error but the refusals up to the exit (the library's unmapping is noisy).
-        self.engine.send(SET_PATH)
-        self.assertEqual(self.engine.ready(), [f"info string Syzygy tables found in {TABLES}: up to 4 pieces"])
+        self.assertEqual(self.answers(SET_PATH), [FOUND])
         self.assertEqual(self.engine.close(), 0)
         self.assertEqual([l for l in self.engine.errors() if not l.startswith("engine: check failed: ")], [])
 
@@ -97,16 +94,15 @@ class Tablebases(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    missing = [what for what, path in [("the tables", os.path.join(TABLES, "KQvK.rtbw")), ("fathom", FATHOM)]
-               if not os.path.exists(path)]
-    if missing or not os.access(VELTA, os.X_OK):
-        print("skipped: missing " + ", ".join(missing or ["the engine"]))
+    missing = [what for what, path in [("the tables", os.path.join(TABLES, "KQvK.rtbw")), ("fathom", FATHOM),
+                                       ("the engine", VELTA)] if not os.path.exists(path)]
+    if not missing:
+        velta = start_velta()
+        velta.send(SET_PATH)
+        if "This build reads no" in "".join(velta.ready()):
+            missing = ["an engine built with the Fathom library (libfathom-dev)"]
+        velta.kill()
+    if missing:
+        print("skipped: missing " + ", ".join(missing))
         sys.exit(SKIP)
-    velta = start_velta(VELTA)
-    velta.send(SET_PATH)
-    built = not velta.ready()[0].startswith("info string This build reads no")
-    velta.kill()
-    if not built:
-        print("skipped: the engine was built without the Fathom library (libfathom-dev)")
-        sys.exit(SKIP)
-    sys.exit(run_tests(VELTA))
+    run_tests()

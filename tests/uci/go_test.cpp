@@ -5,43 +5,17 @@
 #include "uci/uci.h"
 
 TEST(Go, LimitsOfTheLine) {
-  const struct {
-    bool white;
-    const char* args;
-    uint32_t mode;
-    int32_t depth;
-    uint64_t spare, budget;
-  } cases[] = {{true, "wtime 60000 btime 60000", LIMIT_CLOCK, 0, 59000, 1450},
-               {true, "wtime 60000 btime 60000 winc 1000 binc 1000", LIMIT_CLOCK, 0, 59000, 2450},
-               {true, "wtime 10000 btime 10000 movestogo 0", LIMIT_CLOCK, 0, 9000, 8975},
-               {true, "wtime 900 btime 900 winc 100 binc 100", LIMIT_CLOCK, 0, 0, 75},
-               {true, "wtime 500 btime 500", LIMIT_CLOCK, 0, 0, 0},
-               {false, "wtime 1000 btime 61000", LIMIT_CLOCK, 0, 60000, 1475},
-               {false, "btime 5000 wtime 5000 movestogo 5", LIMIT_CLOCK, 0, 4000, 775},
-               {true, "wtime 60000 depth 5", LIMIT_CLOCK, 0, 59000, 1450},  // depth counts only right after "go"
-               {true, "wtime -5000", LIMIT_CLOCK, 0, 0, 0},                 // a negative clock is no time at all
-               {true, "", LIMIT_DEPTH, 10, 0, 0},
-               {true, "infinite", LIMIT_TIME, 0, 0, 1000000000},
-               {true, "depth 0", LIMIT_DEPTH, 0, 0, 0},
-               {true, "depth 0x10", LIMIT_DEPTH, 16, 0, 0},
-               {true, "movetime 500", LIMIT_TIME, 0, 0, 500},
-               // Limits of their own: nodes and mate alone search up to the depth cap.
-               {true, "nodes 5000", LIMIT_DEPTH, 63, 0, 0},
-               {true, "mate 3", LIMIT_DEPTH, 63, 0, 0},
-               {true, "searchmoves e1d1 e1f1", LIMIT_DEPTH, 10, 0, 0},
-               {true, "searchmoves e1d1 depth 5", LIMIT_DEPTH, 5, 0, 0},
-               {true, "wtime 60000 btime 60000 nodes 100 searchmoves e1d1", LIMIT_CLOCK, 0, 59000, 1450},
-               {true, "ponder wtime 60000 btime 60000", LIMIT_TIME, 0, 0, 1000000000}};
   auto owned = std::make_unique<Board>();
   Board& board = *owned;
   OptionValues options{};
   options.multipv = 1;
-  for (const auto& c : cases) {
-    load(board, c.white ? "4k3/8/8/8/8/8/8/4K3 w - - 0 1" : "4k3/8/8/8/8/8/8/4K3 b - - 0 1");
-    const SearchLimits limits = read_go(c.args, board, options).request.limits;
+  for (const auto& r : rows_of("uci/go.txt")) {
+    load(board, ("4k3/8/8/8/8/8/8/4K3 " + r[0] + " - - 0 1").c_str());
+    const SearchLimits limits = read_go(r[1].c_str(), board, options).request.limits;
+    const uint32_t mode = r[2] == "clock" ? LIMIT_CLOCK : r[2] == "depth" ? LIMIT_DEPTH : LIMIT_TIME;
     EXPECT_EQ(std::tuple(limits.mode, limits.depth_limit, limits.spare_time, limits.time_budget),
-              std::tuple(c.mode, c.depth, c.spare, c.budget))
-        << c.args;
+              std::tuple(mode, std::stoi(r[3]), std::stoull(r[4]), std::stoull(r[5])))
+        << r[1];
   }
   // After "ponderhit", the clock of the line; the move overhead comes off the clock first.
   GoCommand ponder = read_go("ponder wtime 60000 btime 60000", board, options);

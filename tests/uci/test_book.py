@@ -4,12 +4,11 @@
 # the engine plays on without a book; no entry of a hand-made book ever puts
 # an illegal move on the board.
 import collections, math, os, random, re, struct, sys, tempfile, unittest  # noqa: E401
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path[:0] = [os.path.join(HERE, "..", "common"), os.path.join(HERE, "..", "..", "tools")]
-from engine import engine_path, run_tests, start_velta  # noqa: E402
-import polyglot  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
+from engine import EngineTest, run_tests  # noqa: E402
+import polyglot  # noqa: E402  (tools/, on the path through engine)
 
-VELTA = engine_path()
+DEBIAN_BOOK = unittest.skipUnless(os.path.exists(polyglot.DEBIAN_BOOK), "the Debian opening book is not installed")
 BOOK_LINE = re.compile(r"info string book move (\S+) \(weight (\d+) %\)$")
 
 
@@ -28,30 +27,25 @@ def write_book(entries):
     return path
 
 
-class Book(unittest.TestCase):
-    def setUp(self):
-        self.engine = start_velta(VELTA)
-        self.addCleanup(self.engine.kill)
-
+class Book(EngineTest):
     def use_book(self, path):
-        self.engine.send("setoption name BookFile value " + path, "setoption name OwnBook value true")
-        return self.engine.ready()
+        return self.answers("setoption name BookFile value " + path, "setoption name OwnBook value true")
 
     def answer(self, position, go="go movetime 2000"):
         # (book move, its weight in per cent) or (searched move, None); the move checked for legality
         self.engine.send(position)
         lines = self.engine.search(go)
         move = lines[-1].split()[1]
-        self.assertIn(move, self.engine.legal_moves(position), position)
-        found = [BOOK_LINE.match(line) for line in lines if BOOK_LINE.match(line)]
-        if found:
-            self.assertEqual(len(lines), 2, lines)
-            self.assertEqual(found[0].group(1), move)
-            return move, int(found[0].group(2))
+        self.assert_legal(position, [move])
+        found = BOOK_LINE.match(lines[0])
+        if found:  # the book line alone, then its move
+            self.assertEqual((len(lines), found[1]), (2, move), lines)
+            return move, int(found[2])
         self.assertTrue(any(line.startswith("info depth") for line in lines), lines)
+        self.assertFalse(any(BOOK_LINE.match(line) for line in lines), lines)
         return move, None
 
-    @unittest.skipUnless(os.path.exists(polyglot.DEBIAN_BOOK), "the Debian opening book is not installed")
+    @DEBIAN_BOOK
     def test_answers_agree_with_the_book_file(self):
         # Random lines through the book (double steps no pawn can take en
         # passant among them): the engine answers a move the reader finds,
@@ -75,7 +69,7 @@ class Book(unittest.TestCase):
                 moves.append(rng.choices(list(expected), list(expected.values()))[0])
         self.assertGreater(found, 40)
 
-    @unittest.skipUnless(os.path.exists(polyglot.DEBIAN_BOOK), "the Debian opening book is not installed")
+    @DEBIAN_BOOK
     def test_moves_are_drawn_by_weight(self):
         expected = dict(polyglot.Book().moves(polyglot.START_FEN))
         total, draws = sum(expected.values()), 600
@@ -130,10 +124,9 @@ class Book(unittest.TestCase):
         # Analysis (infinite, searchmoves, mate) searches.
         self.engine.send("position startpos", "go infinite")
         self.engine.until_prefix("info depth 3")
-        self.engine.send("stop")
-        self.assertFalse(any(BOOK_LINE.match(line) for line in self.engine.until_prefix("bestmove")))
+        self.assertFalse(any(BOOK_LINE.match(line) for line in self.engine.search("stop")))
         self.assertIsNone(self.answer("position startpos", "go depth 2 searchmoves a2a3")[1])
 
 
 if __name__ == "__main__":
-    sys.exit(run_tests(VELTA))
+    run_tests()

@@ -7,12 +7,11 @@
 # played as a worker plays an FRC book, with castlings in it. Skipped when
 # fastchess is missing (tools/ensure_fastchess.sh builds it).
 import os, re, subprocess, sys, unittest  # noqa: E401
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path[:0] = [os.path.join(HERE, "..", "common"), os.path.join(HERE, "..", "..", "tools")]
-from engine import SKIP, SLACK, engine_path, run_tests  # noqa: E402
-import matches  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
+from engine import SKIP, SLACK, VELTA, run_tests  # noqa: E402
+import matches  # noqa: E402  (tools/, on the path through engine)
 
-VELTA = os.path.abspath(engine_path())
+VELTA = os.path.abspath(VELTA)
 FASTCHESS = matches.fastchess_path(VELTA)
 STEP = re.compile(r"(Passed|Failed) Step (\d+): (.*)")
 
@@ -29,30 +28,28 @@ class Fastchess(unittest.TestCase):
         self.assertEqual((len(steps) >= 40, run.returncode), (True, 0), text[-3000:])
         self.assertIn("Engine passed all compliance checks.", text)
 
+    def match(self, book, each, rounds, seed):
+        # Both sides this engine: no crash, disconnect, time loss or illegal move, and every game played.
+        record = matches.run(FASTCHESS, [("velta-a", VELTA, each), ("velta-b", VELTA, each)], book,
+                             rounds=rounds, seed=seed, extra=matches.ADJUDICATION)
+        report = "\n".join(matches.summary(record, "velta-a")[0] + record["output"][-20:])
+        self.assertEqual({kind: len(found) for kind, found in record["faults"].items()},
+                         dict.fromkeys(record["faults"], 0), report)
+        self.assertEqual((len(record["games"]), record["status"]), (2 * rounds, 0), report)
+        return record, report
+
     def test_smp_match_as_openbench_runs_it(self):
         if SLACK > 1:
             self.skipTest("the match's clock is set for an optimised build")
-        each = ["tc=2+0.05", "timemargin=250", "option.Threads=2", "option.Hash=16"]
-        record = matches.run(FASTCHESS, [("velta-a", VELTA, each), ("velta-b", VELTA, each)], matches.BOOK,
-                             rounds=3, seed=7, extra=matches.ADJUDICATION)
-        report = "\n".join(matches.summary(record, "velta-a")[0] + record["output"][-20:])
-        self.assertEqual({kind: len(found) for kind, found in record["faults"].items()},
-                         dict.fromkeys(record["faults"], 0), report)
-        # Six games ended on the board or by adjudication, as the PGN records them too.
-        self.assertEqual((len(record["games"]), record["status"]), (6, 0), report)
+        record, report = self.match(matches.BOOK, ["tc=2+0.05", "timemargin=250", "option.Threads=2",
+                                                   "option.Hash=16"], 3, 7)
+        # The games ended on the board or by adjudication, as the PGN records them too.
         self.assertEqual([r in ("1-0", "0-1", "1/2-1/2") for r in record["pgn_results"]], [True] * 6, report)
         self.assertLessEqual(set(record["terminations"]), {"normal", "adjudication"}, report)
 
-
     def test_fischer_random_match(self):
         # Node-limited, so the same games each run (and no clock for a slow build to lose on).
-        each = ["nodes=10000", "option.Hash=16"]
-        record = matches.run(FASTCHESS, [("velta-a", VELTA, each), ("velta-b", VELTA, each)], matches.FRC_BOOK,
-                             rounds=8, seed=960, extra=matches.ADJUDICATION)
-        report = "\n".join(matches.summary(record, "velta-a")[0] + record["output"][-20:])
-        self.assertEqual({kind: len(found) for kind, found in record["faults"].items()},
-                         dict.fromkeys(record["faults"], 0), report)
-        self.assertEqual((len(record["games"]), record["status"]), (16, 0), report)
+        record, report = self.match(matches.FRC_BOOK, ["nodes=10000", "option.Hash=16"], 8, 960)
         self.assertGreater(record["castlings"], 0, report)
 
 
@@ -60,4 +57,4 @@ if __name__ == "__main__":
     if not FASTCHESS:
         print("skipped: fastchess not built (tools/ensure_fastchess.sh builds it from its source)")
         sys.exit(SKIP)
-    sys.exit(run_tests(VELTA))
+    run_tests()

@@ -1,13 +1,12 @@
 #!/usr/bin/env python3
 # The "go" parameters and search features GUIs, analysis tools and match managers
-# use: node limits, mate search, searchmoves, infinite and ponder searches that wait
-# for their release, "isready" during a search, and MultiPV. Every move read is
-# checked against the engine's own legal moves.
-import os, re, sys, time, unittest  # noqa: E401
+# use: mate search, searchmoves, infinite and ponder searches that wait for their
+# release (by a command or the end of input), "isready" during a search, and
+# MultiPV. Every move read is checked against the engine's own legal moves.
+import os, re, sys, time  # noqa: E401
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
-from engine import AT_ONCE, SLACK, THREADS, Engine, engine_path, release, run_tests, start_velta, stockfish_path  # noqa: E402,E501
+from engine import AT_ONCE, SLACK, THREADS, Engine, EngineTest, release, run_tests, stockfish_path, without_clock  # noqa: E402,E501
 
-VELTA = engine_path()
 MIDDLEGAME = "position fen r2q2k1/pb3pp1/1p3n1p/2bpr3/8/2NBP3/PPQB1PPP/2RR2K1 w - - 0 16"
 MATE_IN_3 = "position fen K7/8/5k2/3Q4/8/8/3R4/8 w - - 0 1"
 
@@ -17,38 +16,17 @@ def field(line, name):
     return words[words.index(name) + 1]
 
 
-class Go(unittest.TestCase):
-    def setUp(self):
-        self.engine = start_velta(VELTA)
-        self.addCleanup(self.engine.kill)
-
-    def legal(self, position, moves):
-        legal = self.engine.legal_moves(position)
-        for move in moves:
-            self.assertIn(move, legal, position)
-            position += (" " if " moves " in position else " moves ") + move
-            legal = self.engine.legal_moves(position)
-
+class Go(EngineTest):
     def quiet(self, seconds):  # nothing but progress arrives meanwhile
         time.sleep(seconds)
         self.assertFalse([l for l in self.engine.drain(0.05) if not l.startswith("info")])
-
-    def test_node_limit_stops_there_and_repeats(self):
-        runs = []
-        for _ in range(2):
-            self.engine.send("ucinewgame", MIDDLEGAME)
-            runs.append(self.engine.search("go nodes 20000"))
-        if THREADS == 1:  # with helpers the count is checked every 1024 nodes
-            self.assertEqual(*[[re.sub(r" (time|nps) \d+", "", l) for l in run] for run in runs])
-            self.assertEqual(field(runs[0][-2], "nodes"), "20000")
-        self.legal(MIDDLEGAME, [runs[0][-1].split()[1]])
 
     def test_mate_search(self):
         self.engine.send(MATE_IN_3)
         lines = self.engine.search("go mate 3", 30)
         self.assertEqual(field(lines[-2], "mate"), "3")
         move = lines[-1].split()[1]
-        self.legal(MATE_IN_3, [move])
+        self.assert_legal(MATE_IN_3, [move])
         if stockfish_path():  # the reply is mated in at most two more moves
             sf = Engine(stockfish_path(), "stockfish")
             self.addCleanup(sf.kill)
@@ -59,8 +37,7 @@ class Go(unittest.TestCase):
         self.quiet(0.5)
         self.engine.send("stop")
         self.assertEqual(self.engine.until_prefix("bestmove")[-1], "bestmove " + move)
-
-    def test_searchmoves(self):
+        self.engine.send("position startpos")
         lines = self.engine.search("go depth 6 searchmoves a2a3 h2h4")
         self.assertTrue(all(field(l, "pv") in ("a2a3", "h2h4") for l in lines if " pv " in l))
         self.assertIn(lines[-1], ["bestmove a2a3", "bestmove h2h4"])
@@ -70,19 +47,20 @@ class Go(unittest.TestCase):
                                       ("position fen 7k/8/8/8/8/8/6q1/7K w - - 0 1", "go infinite", "stop"),
                                       ("position startpos", "go ponder wtime 2000 btime 2000", "stop"),
                                       ("position startpos", "go ponder wtime 2000 btime 2000", "ponderhit"),
-                                      ("position startpos", "go infinite", "quit")]:  # answers, then exits
+                                      ("position startpos", "go infinite", "quit"),  # answers, then exits
+                                      ("position startpos", "go infinite", None)]:  # the end of input: the same
             with self.subTest(go=go, release=command):
                 self.engine.send("setoption name Ponder value true", position, go)
                 self.quiet(0.6)
                 # (ponderhit with 2 s on the clock leaves no time above the reserve: it ends at once)
-                lines, cpu, wall = release(self.engine, command)
+                lines, cpu, wall = release(self.engine, *[command] if command else [])
                 self.assertLess(cpu, AT_ONCE * THREADS, f"{go}, then {command}: {cpu:.2f} s of CPU "
                                 f"({wall:.2f} s on the clock) up to bestmove")
-                best = lines[-1].split()
-                if command == "quit":
+                if command in ("quit", None):
                     self.assertEqual(self.engine.proc.wait(5), 0)
+                    self.setUp()
                 else:
-                    self.legal(position, best[1::2])  # the move and the reply to ponder on
+                    self.assert_legal(position, lines[-1].split()[1::2])  # the move and the reply to ponder on
 
     def test_isready_during_a_search_answers_at_once(self):
         self.engine.send(MIDDLEGAME, "go infinite")
@@ -94,14 +72,13 @@ class Go(unittest.TestCase):
         lines, cpu, wall = release(self.engine, "isready", "stop")
         self.assertEqual([l for l in lines if not l.startswith("info")][:1], ["readyok"])
         self.assertLess(cpu, AT_ONCE * THREADS, f"isready and stop: {cpu:.2f} s of CPU ({wall:.2f} s on the clock)")
-        self.legal(MIDDLEGAME, [lines[-1].split()[1]])
+        self.assert_legal(MIDDLEGAME, [lines[-1].split()[1]])
 
     def test_readyok_waits_for_a_new_table(self):
         # A search on pages the system is still providing stalls on each first
         # touch (seconds for a large table on a loaded machine): once readyok
         # answers, the whole table is resident.
-        self.engine.send("setoption name Hash value 1024")
-        self.engine.ready()
+        self.answers("setoption name Hash value 1024")
         with open(f"/proc/{self.engine.proc.pid}/status") as status:
             resident_kb = int(re.search(r"VmRSS:\s+(\d+)", status.read())[1])
         self.assertGreater(resident_kb, 1024 * 1024)
@@ -110,19 +87,17 @@ class Go(unittest.TestCase):
         plain = self.engine.search("go depth 7")
         self.engine.send("ucinewgame", "setoption name MultiPV value 1")
         if THREADS == 1:
-            self.assertEqual(*[[re.sub(r" (time|nps) \d+", "", l) for l in run]
-                               for run in (plain, self.engine.search("go depth 7"))])
+            self.assertEqual(without_clock(plain), without_clock(self.engine.search("go depth 7")))
         for position, k, wanted in [(MIDDLEGAME, 4, 4), ("position fen 7k/8/8/8/8/8/5q2/6K1 w - - 0 1", 50, 2)]:
             self.engine.send("setoption name MultiPV value %d" % k, position)
             lines = [l for l in self.engine.search("go depth 6") if " multipv " in l and field(l, "depth") == "6"]
             self.assertEqual([field(l, "multipv") for l in lines], [str(i + 1) for i in range(wanted)])
-            firsts = [field(l, "pv") for l in lines]
-            self.assertEqual(len(set(firsts)), wanted)
+            self.assertEqual(len({field(l, "pv") for l in lines}), wanted)
             scores = [int(field(l, "cp")) for l in lines]
             self.assertEqual(scores, sorted(scores, reverse=True))
             for line in lines:
-                self.legal(position, line.split(" pv ")[1].split())
+                self.assert_legal(position, line.split(" pv ")[1].split())
 
 
 if __name__ == "__main__":
-    sys.exit(run_tests(VELTA))
+    run_tests()

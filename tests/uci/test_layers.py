@@ -6,9 +6,8 @@
 # writable globals of the program are the tables built once at start-up.
 import glob, os, re, shutil, subprocess, sys, unittest  # noqa: E401
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
-from engine import SKIP, engine_path, run_tests  # noqa: E402
+from engine import SKIP, VELTA, run_tests  # noqa: E402
 
-VELTA = engine_path()
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 LAYERS = ["position", "movegen", "evaluation", "search", "uci"]
 # Written once at start-up, read-only afterwards: the slider tables (and the
@@ -57,4 +56,4 @@ if __name__ == "__main__":
     if not os.access(VELTA, os.X_OK) or not objects("uci") or not shutil.which("objdump"):
         print("skipped: no engine binary with its objects beside it, or no objdump")
         sys.exit(SKIP)
-    sys.exit(run_tests(VELTA))
+    run_tests()

@@ -2,29 +2,23 @@
 # Playing levels as a person meets them: a level off is today's engine to the
 # node, a low level answers at once whatever the clock, and the same level
 # plays different games from the same position, every move legal.
-import os, re, sys, time, unittest  # noqa: E401
+import os, re, sys, time  # noqa: E401
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
-from engine import SLACK, THREADS, engine_path, run_tests, start_velta  # noqa: E402
+from engine import SLACK, THREADS, EngineTest, run_tests, without_clock  # noqa: E402
 
-VELTA = engine_path()
 LONG_CLOCK = "go wtime 3600000 btime 3600000 winc 5000 binc 5000"
 MIDDLEGAME = "position fen r2q2k1/pb3pp1/1p3n1p/2bpr3/8/2NBP3/PPQB1PPP/2RR2K1 w - - 0 16"
 
 
-class Levels(unittest.TestCase):
-    def setUp(self):
-        self.engine = start_velta(VELTA)
-        self.addCleanup(self.engine.kill)
-
+class Levels(EngineTest):
     def set(self, *options):
-        self.engine.send(*("setoption name %s value %s" % option for option in options))
-        self.assertEqual(self.engine.ready(), [])
+        self.assertEqual(self.answers(*("setoption name %s value %s" % option for option in options)), [])
 
     def session(self):
         self.engine.send("ucinewgame", MIDDLEGAME)
         lines = self.engine.search("go depth 7")
         self.engine.send("position startpos moves e2e4")
-        return [re.sub(r" (time|nps) \d+", "", line) for line in lines + self.engine.search("go nodes 20000")]
+        return without_clock(lines + self.engine.search("go nodes 20000"))
 
     def test_full_strength_is_todays_engine(self):
         if THREADS > 1:
@@ -45,7 +39,7 @@ class Levels(unittest.TestCase):
             started = time.monotonic()
             lines = self.engine.search(LONG_CLOCK)
             self.assertLess(time.monotonic() - started, 1.2 * SLACK, elo)
-            self.assertIn(lines[-1].split()[1], self.engine.legal_moves(MIDDLEGAME))
+            self.assert_legal(MIDDLEGAME, [lines[-1].split()[1]])
             # One line shown, as asked, though the level searches more.
             self.assertEqual({re.search(r" multipv (\d+)", line)[1] for line in lines if " multipv " in line}, {"1"})
 
@@ -68,4 +62,4 @@ class Levels(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    sys.exit(run_tests(VELTA))
+    run_tests()

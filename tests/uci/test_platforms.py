@@ -9,16 +9,14 @@
 # refuses to start, with status 1. Binaries named after the native one (the
 # build of another compiler) get the checks of a native release binary.
 # Skipped without dist/ or without an emulator.
-import os, re, shutil, subprocess, sys, time, unittest  # noqa: E401
+import os, shutil, subprocess, sys, time, unittest  # noqa: E401
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
-from engine import SKIP, ARCH, Engine, engine_path, processor_flags, run_tests, start_up_lines  # noqa: E402
+from engine import ARCH, BENCH, SKIP, VELTA, Engine, processor_flags, run_tests, start_up_lines, without_clock  # noqa: E402,E501
 
-VELTA = engine_path()
 OTHERS = [arg for arg in sys.argv[1:] if not arg.startswith("-")]
 sys.argv[1:] = [arg for arg in sys.argv[1:] if arg.startswith("-")]
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 DIST = os.path.join(ROOT, "dist")
-BENCH = open(os.path.join(ROOT, "tests", "bench.txt")).read().strip()
 HOST = processor_flags()
 WINE_ENV = dict(os.environ, WINEPREFIX=os.path.abspath(os.path.join(ROOT, "build", "wine")), WINEDEBUG="-all",
                 WINEDLLOVERRIDES="mscoree,mshtml=")  # no Mono or Gecko installer in a new prefix
@@ -33,13 +31,12 @@ TARGETS = [  # (file in dist/, target, command before the binary, processor flag
     ("velta-x86-64-bmi2.exe", "x86-64-bmi2", ["wine"], HOST),
     ("velta-x86-64-popcnt.exe", "x86-64-popcnt", ["wine"], HOST),
 ]
+BMI2 = "Velta needs a processor with the POPCNT and BMI2 instructions (Intel since 2013, AMD since 2015)"
+POPCNT = "Velta needs a processor with the POPCNT instruction (Intel since 2008, AMD since 2007)"
 REFUSALS = [  # (file, processor model, the message's lines)
-    ("velta-x86-64-bmi2", QEMU64, ["Velta needs a processor with the POPCNT and BMI2 instructions "
-                                   "(Intel since 2013, AMD since 2015)", "The x86-64 build runs on this one"]),
-    ("velta-x86-64-bmi2", NEHALEM, ["Velta needs a processor with the POPCNT and BMI2 instructions "
-                                    "(Intel since 2013, AMD since 2015)", "The x86-64-popcnt build runs on this one"]),
-    ("velta-x86-64-popcnt", QEMU64, ["Velta needs a processor with the POPCNT instruction "
-                                     "(Intel since 2008, AMD since 2007)", "The x86-64 build runs on this one"]),
+    ("velta-x86-64-bmi2", QEMU64, [BMI2, "The x86-64 build runs on this one"]),
+    ("velta-x86-64-bmi2", NEHALEM, [BMI2, "The x86-64-popcnt build runs on this one"]),
+    ("velta-x86-64-popcnt", QEMU64, [POPCNT, "The x86-64 build runs on this one"]),
 ]
 POSITION = "position startpos moves e2e4 e7e5 g1f3"
 NO_TABLES = "info string This build reads no Syzygy tables (it was built without the Fathom library)"
@@ -62,68 +59,51 @@ def run(command, stdin="", timeout=600):
     return subprocess.run(command, input=stdin, capture_output=True, text=True, timeout=timeout, env=env)
 
 
-def perft_cases(limit=100000):
-    # (FEN, depth, count) of each position of tests/perft.txt at its deepest count up to `limit`
-    cases = []
-    for line in open(os.path.join(ROOT, "tests", "perft.txt")):
-        if line.strip() and not line.startswith("#"):
-            fen, counts = line.split("|")
-            counts = [int(c) for c in counts.split()]
-            depth = max(d for d, c in enumerate(counts, 1) if c <= limit or d == 1)
-            cases.append((fen.strip(), depth, counts[depth - 1]))
-    return cases
-
-
-class Session:
+class Session(Engine):
     # an engine driven line by line; lines sent end as `end`, answers lose a trailing CR
-    def __init__(self, command, end):
-        self.engine = Engine(command, os.path.basename(command[-1]), env=WINE_ENV if command[0] == "wine" else None)
+    def __init__(self, command, end="\n"):
+        super().__init__(command, os.path.basename(command[-1]), env=WINE_ENV if command[0] == "wine" else None)
         self.end = end
 
     def send(self, *lines):
-        self.engine.send_raw("".join(line + self.end for line in lines).encode())
+        self.send_raw("".join(line + self.end for line in lines).encode())
 
-    def until(self, prefix, timeout=120):
-        return self.read(lambda line: line.startswith(prefix), timeout)
-
-    def read(self, done, timeout=120):
-        # the lines up to and including the first for which done(line) is true
-        return [line.rstrip("\r") for line in self.engine.read_until(lambda l: done(l.rstrip("\r")), timeout)]
+    def read_until(self, done, timeout=None, q=None):
+        lines = super().read_until(lambda line: done(line.rstrip("\r")), timeout or 120, q)
+        return [line.rstrip("\r") for line in lines]
 
 
-def scripted_session(command, end, timeout=120):
+def scripted_session(command, end="\n", timeout=120):
     # start-up lines, the depth-8 search (info lines without times and speeds, and the
     # answer), the answer of a movetime search stopped early, the SyzygyPath answer, the exit status
     s = Session(command, end)
     try:
-        start = s.until("info string Creation", timeout)
+        start = s.until_prefix("info string Creation", timeout)
         s.send("uci")
-        s.until("uciok")
-        s.send("setoption name Hash value 16", "isready")
-        s.until("readyok")
-        s.send("ucinewgame", POSITION, "go depth 8")
-        search = [re.sub(r" (time|nps) \d+", "", line) for line in s.until("bestmove", timeout)]
+        s.until_prefix("uciok")
+        s.send("setoption name Hash value 16")
+        s.ready()
+        s.send("ucinewgame", POSITION)
+        search = without_clock(s.search("go depth 8", timeout))
         s.send("go movetime 200")
         time.sleep(0.05)
-        s.send("stop")
-        stopped = s.until("bestmove", timeout)[-1]
-        s.send("setoption name SyzygyPath value /no/such/folder", "isready")
-        syzygy = s.until("readyok")[:-1]
+        stopped = s.search("stop", timeout)[-1]
+        s.send("setoption name SyzygyPath value /no/such/folder")
+        syzygy = s.ready()
         s.send("quit")
-        return start, search, stopped, syzygy, s.engine.proc.wait(timeout)
+        return start, search, stopped, syzygy, s.proc.wait(timeout)
     finally:
-        s.engine.kill()
+        s.kill()
 
 
 class Platforms(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.binaries = available()
-        native = Session([VELTA], "\n")
-        native.send(POSITION, "perft 1")
-        cls.legal = set(native.read(lambda line: " nodes in " in line)[-2].split())
-        native.engine.kill()
-        cls.reference = scripted_session([VELTA], "\n")[1]
+        native = Session([VELTA])
+        cls.legal = set(native.legal_moves(POSITION))
+        native.kill()
+        cls.reference = scripted_session([VELTA])[1]
         if any(b[1][0] == "wine" for b in cls.binaries):  # a new prefix takes seconds to make
             run(["wine", "cmd", "/c", "exit"])
 
@@ -134,18 +114,21 @@ class Platforms(unittest.TestCase):
                 self.assertRegex(out[-1].rstrip("\r"), r"^%s nodes \d+ nps$" % BENCH)
 
     def test_perft_counts(self):
-        cases = perft_cases()
+        # Each position of tests/perft.txt at its deepest count up to 100000 nodes.
+        cases = []
+        for line in open(os.path.join(ROOT, "tests", "perft.txt")):
+            if line.strip() and not line.startswith("#"):
+                fen, counts = line.split("|")
+                depth, count = max((d, c) for d, c in enumerate(map(int, counts.split()), 1) if c <= 100000 or d == 1)
+                cases.append(("position fen " + fen.strip(), "perft %d" % depth, count))
         for label, command, _, _, end in self.binaries:
             with self.subTest(binary=label):
                 s = Session(command, end)
-                try:
-                    s.until("info string Creation")
-                    for fen, depth, count in cases:
-                        s.send("position fen " + fen, "perft %d" % depth)
-                        summary = s.read(lambda line: " nodes in " in line)[-1]
-                        self.assertEqual(int(summary.split()[0]), count, (fen, depth))
-                finally:
-                    s.engine.kill()
+                self.addCleanup(s.kill)
+                for position, perft, count in cases:
+                    s.send(position, perft)
+                    summary = s.read_until(lambda line: " nodes in " in line)[-1]
+                    self.assertEqual(int(summary.split()[0]), count, (position, perft))
 
     def test_scripted_session_answers_as_the_native_build(self):
         # Identification by target, the same depth-8 search to the node, a legal answer
@@ -182,4 +165,4 @@ if __name__ == "__main__":
     if len(available()) == len(OTHERS):
         print("skipped: no release binary of another target in dist/ that an emulator here runs (make dist)")
         sys.exit(SKIP)
-    sys.exit(run_tests(VELTA))
+    run_tests()

@@ -1,11 +1,14 @@
 #!/usr/bin/env python3
-# The command loop as a GUI meets it: start-up lines, the identification block,
-# line normalisation, commands as words, the options, long lines and exit.
-import os, re, sys, unittest  # noqa: E401
+# The command loop as a GUI meets it, and input a GUI should never send:
+# start-up lines, the identification block, line normalisation, commands as
+# words, the options, long lines, refused positions and moves, and games longer
+# than the position stack. The engine answers or ignores, keeps a sane position
+# and stays responsive.
+import os, re, sys  # noqa: E401
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
-from engine import ARCH, TARGETS, Engine, engine_path, processor_flags, run_tests, start_up_lines, start_velta  # noqa: E402,E501
+from engine import ARCH, TARGETS, VELTA, Engine, EngineTest, processor_flags, run_tests, start_up_lines  # noqa: E402
 
-VELTA = engine_path()
+MOVE = r"^bestmove [a-h][1-8][a-h][1-8][qrbn]?$"
 README = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "README.md")
 TABLE = "info string Creation of Transposition Table (%s MB) : %s"
 
@@ -27,15 +30,21 @@ def documented_options():
     return lines
 
 
-class Protocol(unittest.TestCase):
-    def setUp(self):
-        self.engine = start_velta(VELTA)
-        self.addCleanup(self.engine.kill)
+def long_game(trips):
+    # Before each pair of single pawn steps the knights go out and back `trips` times.
+    # The f-pawns step last, once the h-pawns have cleared the knights' other road;
+    # no check ever arises, and the game ends with every pawn blocked by its opponent.
+    moves = []
+    for file in "abcdeghf":
+        road = ["g1h3", "g8h6", "h3g1", "h6g8"] if file == "f" else ["g1f3", "g8f6", "f3g1", "f6g8"]
+        for white, black in [("23", "76"), ("34", "65")]:
+            moves += road * trips + [file + white[0] + file + white[1], file + black[0] + file + black[1]]
+    return moves, road
 
-    def answers(self, line):
-        # the lines a command prints, up to the "isready" barrier
-        self.engine.send_raw(line if isinstance(line, bytes) else (line + "\n").encode("latin-1"))
-        return self.engine.ready()
+
+class Protocol(EngineTest):
+    def tearDown(self):
+        self.assertEqual(self.engine.ready(), [])  # alive, with nothing left unsaid
 
     def test_start_up_and_identification(self):
         engine = Engine(VELTA, "velta")
@@ -65,7 +74,7 @@ class Protocol(unittest.TestCase):
                               (" \t \t ", None)]:
             with self.subTest(line=line):
                 self.assertEqual(self.answers(line), ["Unknown command : '%s'" % unknown] if unknown else [])
-        self.answers(b"\x00\x00 nul bytes\n")  # any answer, as long as the engine lives on
+        self.answers("\x00\x00 nul bytes")  # any answer, as long as the engine lives on
         self.assertEqual(self.engine.errors(), [])
 
     def test_options(self):
@@ -112,8 +121,44 @@ class Protocol(unittest.TestCase):
         self.engine.send("b" * 8191 + " " * 802 + "isready")  # 9000 characters
         self.assertEqual(self.engine.until_prefix("Unknown"), [warning, "Unknown command : '%s'" % ("b" * 8191)])
         self.assertEqual(self.engine.drain(0.5), [])
-        self.assertEqual(self.answers(""), [])
+
+    def test_long_games_and_repetition_across_dropped_history(self):
+        for trips, plies in [(9, 608), (24, 1568)]:
+            with self.subTest(plies=plies):
+                game, road = long_game(trips)
+                self.assertEqual(len(game), plies)
+                self.engine.send("position startpos moves " + " ".join(game))
+                # (The move number counts the plies kept on the stack, fewer once history is dropped.)
+                self.assertEqual(self.engine.fen().rsplit(" ", 1)[0],
+                                 "rnbqkbnr/8/8/pppppppp/PPPPPPPP/8/8/RNBQKBNR w KQkq - 0")
+                # A second occurrence is still a game; the answer must be playable there.
+                self.engine.send("position startpos moves " + " ".join(game + road))
+                best = self.engine.search("go depth 6")[-1]
+                self.assertRegex(best, MOVE)
+                self.engine.send("position startpos moves " + " ".join(game + road + best.split()[1:]))
+                self.assertEqual(self.engine.errors(), [])
+                # A third occurrence is drawn; the game goes on until the GUI says otherwise.
+                self.engine.send("position startpos moves " + " ".join(game + road * 2))
+                self.assertRegex(self.engine.search("go depth 6")[-1], MOVE)
+
+    def test_refused_positions_and_moves(self):
+        self.engine.send("position startpos moves e2e4")
+        for command, check, fen in [
+                # A refused position's moves must not be played either: the previous position stays.
+                ("fen 4k3/8/8/8/8/8/8/8 w - - 0 1 moves e8e7", "exactly one king per side (placement 4k3/8/8/8/8/8/8/8)",
+                 "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1"),
+                # A move list is played up to its first bad word. Castling through the bishop:
+                ("startpos moves e2e4 e7e5 g1f3 b8c6 e1g1 f1c4", "legal (move e1g1)",
+                 "r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3"),
+                ("startpos moves e2e4 e7e5 e2e5 g1f3", "moved (move e2e5)",  # e2 is empty by then
+                 "rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq e6 0 2")]:
+            with self.subTest(command=command):
+                self.engine.send("position " + command)
+                self.assertEqual(self.engine.fen(), fen)
+                refusal = self.engine.read_until(lambda line: True, 10, self.engine.err)  # however late it comes
+                self.assertEqual(refusal, ["engine: check failed: " + check])
+        self.assertRegex(self.engine.search("go depth 3")[-1], MOVE)
 
 
 if __name__ == "__main__":
-    sys.exit(run_tests(VELTA))
+    run_tests()
