@@ -84,7 +84,10 @@ SearchResult search_position(SearchContext& ctx) {
   ctx.shown_lines = std::min(std::max(ctx.limits.multipv, 1), searchable);
   int wanted = std::min(std::max(ctx.shown_lines, ctx.level.lines), searchable);
   ctx.limits.multipv = wanted;
-  bool helped = ctx.pool && helper_count(*ctx.pool);
+  // A weaker level searches alone: its node caps were measured with one
+  // thread, and helpers would spend its few nodes before its first iteration
+  // has ranked the lines it chooses from.
+  bool helped = ctx.pool && helper_count(*ctx.pool) && !ctx.level.lines;
   if (helped) start_helpers(*ctx.pool, ctx);
   // A helper's horizon runs 0, 1 or 2 plies ahead of its iteration count.
   const int offset = ctx.helper_index % 3;
